@@ -1,0 +1,9 @@
+#include "platform/base/syserror.h"
+
+namespace {
+DWORD g_lastError = ERROR_SUCCESS;
+}
+
+DWORD GetLastError() { return g_lastError; }
+
+void SetLastError(DWORD code) { g_lastError = code; }

@@ -1,0 +1,17 @@
+#include "platform/clock/crt.h"
+
+#include <cstdint>
+
+namespace {
+std::uint32_t g_state = 1;
+}
+
+namespace crt {
+int rand()
+{
+    g_state = g_state * 214013u + 2531011u;
+    return static_cast<int>((g_state >> 16) & 0x7FFF);
+}
+
+void srand(unsigned int seed) { g_state = seed; }
+}  // namespace crt
