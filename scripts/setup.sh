@@ -32,8 +32,15 @@ if ((${#missing[@]})); then
   fi
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  "${asroot[@]}" apt-get update -qq >/dev/null
-  "${asroot[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  log=$(mktemp)
+  if ! { "${asroot[@]}" apt-get update -qq && \
+         "${asroot[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "Installing the packages failed." >&2
+    exit 1
+  fi
+  rm -f "$log"
 fi
 
 build_dir=$1
