@@ -1,0 +1,55 @@
+// Data files on a file system that tells upper and lower case apart, found
+// the way the game names them: without regard to case, with "/" or "\" as
+// folder separators ("Data\VARNO.LEV" finds "data/varno.lev"). Also the
+// folder of the running program, and whole-file writes that never leave a
+// torn file behind.
+#pragma once
+
+#include "platform/base/types.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace files {
+
+// Finds the existing file or folder that `name` names below `base`, matching
+// every component of `name` without regard to (ASCII) case. An exact match
+// of a component is preferred over other spellings. "." and ".." components
+// are taken as they stand; a `name` that starts with a separator is an
+// absolute path and ignores `base`; an empty `base` is the current folder.
+// Returns the real path, with "/" separators, or an empty string (and the
+// last error ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND) when nothing
+// matches.
+std::string FindPath(const std::string& base, std::string_view name);
+
+// The path at which to create a new file `name` below `base`: its folders are
+// found as FindPath finds them and must exist; its last component is the
+// existing entry's spelling when one matches, otherwise as given. Returns an
+// empty string (last error ERROR_PATH_NOT_FOUND) when a folder is missing.
+std::string PathForNewFile(const std::string& base, std::string_view name);
+
+bool IsFile(const std::string& path);
+bool IsFolder(const std::string& path);
+
+// The full path of the running program, and its folder ending in "/".
+std::string ProgramPath();
+std::string ProgramFolder();
+
+// Reads a whole file; false (with the last error set) when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Replaces the file at `path` with `bytes` as one step: the bytes go to a
+// temporary file in the same folder, which is flushed to the disk and then
+// renamed over the old file. On failure the old file stays as it was, the
+// temporary file is removed, the last error is set and the result is false.
+// A symbolic link at `path` keeps pointing where it did; its target is
+// replaced. A new file gets the usual permissions (0666 less the umask), a
+// replaced one keeps its own.
+bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t size);
+bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The last-error code for a C library errno value.
+DWORD ErrorFromErrno(int error);
+
+}  // namespace files
