@@ -73,7 +73,7 @@ std::string Generate(const std::vector<rescompile::Resource>& resources)
     return out.str();
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

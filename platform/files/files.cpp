@@ -17,9 +17,15 @@
 namespace files {
 namespace {
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualNoCase(std::string_view a, std::string_view b)
 {
@@ -173,14 +179,14 @@ void SyncFolder(const std::string& folder)
 {
     const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
-        fsync(fd);  // best effort: some file systems refuse it for folders
+        fsync(fd); // best effort: some file systems refuse it for folders
         close(fd);
     }
 }
 
 std::atomic<unsigned> g_tempCounter{0};
 
-}  // namespace
+} // namespace
 
 DWORD ErrorFromErrno(int error)
 {
@@ -213,7 +219,7 @@ static bool ResolveFolder(const std::string& start, const std::vector<std::strin
     folderParts.emplace_back(".");
     if (!Resolve(start, folderParts, 0, folder))
         return false;
-    folder.pop_back();  // the "."
+    folder.pop_back(); // the "."
     if (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
     return true;
@@ -344,8 +350,8 @@ bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = Join(folder, "." + name + ".tmp-" + std::to_string(getpid()) + "-" +
-                                std::to_string(g_tempCounter.fetch_add(1)));
+        temp = Join(folder,
+                    "." + name + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(g_tempCounter.fetch_add(1)));
         fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
@@ -384,4 +390,4 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes)
     return WriteFileAtomically(path, bytes.data(), bytes.size());
 }
 
-}  // namespace files
+} // namespace files

@@ -52,4 +52,4 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 // The last-error code for a C library errno value.
 DWORD ErrorFromErrno(int error);
 
-}  // namespace files
+} // namespace files

@@ -37,7 +37,10 @@ constexpr const char* kHeader = "varno-registry 1";
 constexpr std::uintptr_t kCurrentUser = 0x80000001u;
 constexpr std::uintptr_t kLocalMachine = 0x80000002u;
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string Folded(std::string_view s)
 {
@@ -54,7 +57,7 @@ struct Value {
 };
 
 struct Key {
-    std::string path;  // as first spelled
+    std::string path; // as first spelled
     std::vector<Value> values;
 
     Value* Find(std::string_view name)
@@ -67,7 +70,7 @@ struct Key {
     }
 };
 
-using KeyMap = std::map<std::string, Key>;  // by folded path
+using KeyMap = std::map<std::string, Key>; // by folded path
 
 struct Root {
     bool loaded = false;
@@ -75,13 +78,13 @@ struct Root {
     DWORD status = ERROR_SUCCESS;
     int damagedLines = 0;
     bool fileExists = false;
-    std::string original;  // the file's bytes as read, kept while damaged
+    std::string original; // the file's bytes as read, kept while damaged
     bool damagedSaved = false;
 };
 
 struct OpenKey {
     std::uintptr_t root;
-    std::string path;  // folded
+    std::string path; // folded
 };
 
 std::mutex g_mutex;
@@ -96,7 +99,10 @@ bool IsRoot(HKEY key)
     return v == kCurrentUser || v == kLocalMachine;
 }
 
-int RootIndex(std::uintptr_t root) { return root == kCurrentUser ? 0 : 1; }
+int RootIndex(std::uintptr_t root)
+{
+    return root == kCurrentUser ? 0 : 1;
+}
 
 const char* RootFileName(std::uintptr_t root)
 {
@@ -359,7 +365,8 @@ std::string Serialize(const KeyMap& keys)
     for (const auto& [folded, key] : keys) {
         out += "key\t" + EscapeName(key.path) + '\n';
         for (const Value& v : key.values) {
-            out += "value\t" + EscapeName(v.name) + '\t' + TypeWord(v.type) + '\t' + std::to_string(v.data.size()) + '\t';
+            out +=
+                "value\t" + EscapeName(v.name) + '\t' + TypeWord(v.type) + '\t' + std::to_string(v.data.size()) + '\t';
             for (BYTE b : v.data) {
                 out += kHex[b >> 4];
                 out += kHex[b & 15];
@@ -382,7 +389,7 @@ Root& LoadedRoot(std::uintptr_t rootId)
         return root;
     struct stat st;
     if (stat(file.c_str(), &st) != 0)
-        return root;  // a missing store is an empty one
+        return root; // a missing store is an empty one
     root.fileExists = true;
     std::string text;
     if (!S_ISREG(st.st_mode) || !files::ReadWholeFile(file, text)) {
@@ -439,7 +446,7 @@ LSTATUS Store(std::uintptr_t rootId, Root& root, KeyMap before)
         return static_cast<LSTATUS>(error);
     };
     if (root.fileExists && root.status != ERROR_SUCCESS && root.status != ERROR_INVALID_DATA)
-        return fail(root.status);  // never replace a file that could not be read
+        return fail(root.status); // never replace a file that could not be read
     const std::string file = RootFile(rootId);
     if (file.empty())
         return fail(ERROR_PATH_NOT_FOUND);
@@ -504,7 +511,7 @@ HKEY NewHandle(std::uintptr_t root, std::string path)
     return reinterpret_cast<HKEY>(open);
 }
 
-}  // namespace
+} // namespace
 
 LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM, HKEY* result)
 {
@@ -626,7 +633,7 @@ LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD ty
     if (!Resolve(key, rootId, path))
         return ERROR_INVALID_HANDLE;
     if (path.empty())
-        return ERROR_ACCESS_DENIED;  // the roots themselves hold no values
+        return ERROR_ACCESS_DENIED; // the roots themselves hold no values
     Root& root = LoadedRoot(rootId);
     if (!KeyOf(root, path))
         return ERROR_KEY_DELETED;
@@ -698,4 +705,4 @@ DWORD LoadStatus(HKEY rootKey, int* damagedLines)
     return root.status;
 }
 
-}  // namespace registry_store
+} // namespace registry_store

@@ -47,8 +47,8 @@ LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, REGSAM access
 
 // Opens a key, creating it and any missing keys above it (stored at once).
 // `disposition` (optional) tells whether the key was created or existed.
-LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options,
-                        REGSAM access, const SECURITY_ATTRIBUTES* security, HKEY* result, DWORD* disposition);
+LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options, REGSAM access,
+                        const SECURITY_ATTRIBUTES* security, HKEY* result, DWORD* disposition);
 
 LSTATUS RegCloseKey(HKEY key);
 
@@ -87,4 +87,4 @@ std::string FileOf(HKEY root);
 // at all is never replaced: changes to its root fail with that error.
 DWORD LoadStatus(HKEY root, int* damagedLines = nullptr);
 
-}  // namespace registry_store
+} // namespace registry_store

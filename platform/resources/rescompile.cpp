@@ -87,9 +87,7 @@ bool Unescape(const std::string& text, std::string& out, std::string& problem)
         case 'n': out += '\n'; break;
         case 't': out += '\t'; break;
         case '\\': out += '\\'; break;
-        default:
-            problem = std::string("unknown escape \\") + text[i] + " (known: \\n \\t \\\\)";
-            return false;
+        default: problem = std::string("unknown escape \\") + text[i] + " (known: \\n \\t \\\\)"; return false;
         }
     }
     return true;
@@ -117,7 +115,10 @@ bool ReadFile(const fs::path& path, std::string& bytes)
     return !in.bad();
 }
 
-bool Skipped(const std::string& name) { return name.empty() || name.front() == '.' || name.back() == '~'; }
+bool Skipped(const std::string& name)
+{
+    return name.empty() || name.front() == '.' || name.back() == '~';
+}
 
 // Sorted file names of a folder.
 std::vector<fs::directory_entry> Entries(const fs::path& folder)
@@ -165,7 +166,7 @@ bool ParseFileName(const std::string& file, Resource& r, std::string& ext, std::
     return true;
 }
 
-}  // namespace
+} // namespace
 
 void TypeOfFolder(const std::string& folder, std::uint16_t& typeId, std::string& typeName)
 {
@@ -187,7 +188,7 @@ bool CompileStringTable(const std::string& text, std::uint16_t language, const s
         errors.push_back(label + ":" + std::to_string(line) + ": " + message);
     };
 
-    std::size_t pos = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;  // a byte-order mark is not text
+    std::size_t pos = text.starts_with("\xEF\xBB\xBF") ? 3 : 0; // a byte-order mark is not text
     int lineNo = 0;
     while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);
@@ -304,13 +305,13 @@ bool CompileFolder(const std::string& folder, std::vector<Resource>& out, std::v
         errors.push_back(folder + ": not a folder");
         return false;
     }
-    const std::string rootLabel = root.filename().empty() ? root.parent_path().filename().string()
-                                                          : root.filename().string();
+    const std::string rootLabel =
+        root.filename().empty() ? root.parent_path().filename().string() : root.filename().string();
     std::vector<Resource> found;
     for (const fs::directory_entry& typeEntry : Entries(root)) {
         const std::string typeFolder = typeEntry.path().filename().string();
         if (!typeEntry.is_directory() || Skipped(typeFolder))
-            continue;  // notes beside the folders
+            continue; // notes beside the folders
         const bool strings = typeFolder == "strings";
         std::uint16_t typeId = 0;
         std::string typeName;
@@ -376,4 +377,4 @@ bool CompileFolder(const std::string& folder, std::vector<Resource>& out, std::v
     return true;
 }
 
-}  // namespace rescompile
+} // namespace rescompile

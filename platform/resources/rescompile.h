@@ -28,7 +28,7 @@ struct Resource {
     std::string nameText;
     std::uint16_t language = kDefaultLanguage;
     std::string data;
-    std::string source;  // the file it came from, for messages
+    std::string source; // the file it came from, for messages
 };
 
 // The type of a resource folder: the classic number for the known folder
@@ -55,4 +55,4 @@ bool BitmapFromFile(const std::string& file, std::string& dib, std::string& erro
 // the same type, name and language are errors.
 bool CompileFolder(const std::string& folder, std::vector<Resource>& out, std::vector<std::string>& errors);
 
-}  // namespace rescompile
+} // namespace rescompile

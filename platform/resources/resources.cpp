@@ -15,7 +15,7 @@ struct Table {
 };
 
 struct Module {
-    std::string name;  // empty for the program
+    std::string name; // empty for the program
     std::vector<Table> tables;
 };
 
@@ -31,7 +31,10 @@ State& state()
     return s;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualNoCase(const char* a, const char* b)
 {
@@ -116,7 +119,10 @@ std::vector<const ResourceEntry*> Matching(const Module& m, LPCSTR type, LPCSTR 
     return out;
 }
 
-HRSRC AsHandle(const ResourceEntry* e) { return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(e)); }
+HRSRC AsHandle(const ResourceEntry* e)
+{
+    return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(e));
+}
 
 const ResourceEntry* FromHandle(State& s, HMODULE module, HRSRC resource)
 {
@@ -127,7 +133,7 @@ const ResourceEntry* FromHandle(State& s, HMODULE module, HRSRC resource)
     return e;
 }
 
-}  // namespace
+} // namespace
 
 HMODULE GetModuleHandleA(LPCSTR moduleName)
 {
@@ -194,7 +200,10 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource)
     return reinterpret_cast<HGLOBAL>(const_cast<unsigned char*>(data));
 }
 
-void* LockResource(HGLOBAL data) { return data; }
+void* LockResource(HGLOBAL data)
+{
+    return data;
+}
 
 DWORD SizeofResource(HMODULE module, HRSRC resource)
 {
@@ -272,4 +281,4 @@ std::vector<WORD> Languages(HMODULE module, LPCSTR type, LPCSTR name)
     return out;
 }
 
-}  // namespace resources
+} // namespace resources

@@ -17,8 +17,14 @@ using LPCSTR = const char*;
 using LPSTR = char*;
 using LONG_PTR = std::intptr_t;
 
-inline bool IS_INTRESOURCE(const void* p) { return (reinterpret_cast<std::uintptr_t>(p) >> 16) == 0; }
-inline LPSTR MAKEINTRESOURCEA(WORD id) { return reinterpret_cast<LPSTR>(static_cast<std::uintptr_t>(id)); }
+inline bool IS_INTRESOURCE(const void* p)
+{
+    return (reinterpret_cast<std::uintptr_t>(p) >> 16) == 0;
+}
+inline LPSTR MAKEINTRESOURCEA(WORD id)
+{
+    return reinterpret_cast<LPSTR>(static_cast<std::uintptr_t>(id));
+}
 
 #define RT_CURSOR MAKEINTRESOURCEA(1)
 #define RT_BITMAP MAKEINTRESOURCEA(2)
@@ -38,9 +44,18 @@ constexpr WORD LANG_ENGLISH = 0x09;
 constexpr WORD SUBLANG_NEUTRAL = 0x00;
 constexpr WORD SUBLANG_DEFAULT = 0x01;
 constexpr WORD SUBLANG_ENGLISH_US = 0x01;
-constexpr WORD MAKELANGID(WORD primary, WORD sub) { return static_cast<WORD>((sub << 10) | primary); }
-constexpr WORD PRIMARYLANGID(WORD lang) { return static_cast<WORD>(lang & 0x3FF); }
-constexpr WORD SUBLANGID(WORD lang) { return static_cast<WORD>(lang >> 10); }
+constexpr WORD MAKELANGID(WORD primary, WORD sub)
+{
+    return static_cast<WORD>((sub << 10) | primary);
+}
+constexpr WORD PRIMARYLANGID(WORD lang)
+{
+    return static_cast<WORD>(lang & 0x3FF);
+}
+constexpr WORD SUBLANGID(WORD lang)
+{
+    return static_cast<WORD>(lang >> 10);
+}
 
 constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 
@@ -95,4 +110,4 @@ void UnregisterTable(const ResourceEntry* entries);
 // The languages a resource exists in, in increasing order.
 std::vector<WORD> Languages(HMODULE module, LPCSTR type, LPCSTR name);
 
-}  // namespace resources
+} // namespace resources

@@ -115,7 +115,7 @@ TEST(WriteFileAtomically, CreatesAndReplacesKeepingModeAndLinks)
     ASSERT_TRUE(files::WriteFileAtomically(t / "link.bin", std::string_view("via link")));
     EXPECT_TRUE(fs::is_symlink(t / "link.bin"));
     EXPECT_EQ(ReadText(file), "via link");
-    EXPECT_EQ(testfs::CountEntries(t.path()), 2);  // no temporary file left
+    EXPECT_EQ(testfs::CountEntries(t.path()), 2); // no temporary file left
 }
 
 TEST(WriteFileAtomically, AFailedWriteLeavesTheOldFileWhole)

@@ -27,9 +27,9 @@ protected:
     HKEY Create(HKEY root, const char* path)
     {
         HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
+        EXPECT_EQ(
+            RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         return key;
     }
     HKEY Open(HKEY root, const char* path)
@@ -66,7 +66,7 @@ protected:
     testfs::EnvVar m_xdg{"XDG_CONFIG_HOME", m_config.path().c_str()};
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Registry, BinaryValuesSurviveAReload)
 {
@@ -171,7 +171,7 @@ TEST_F(Registry, TooSmallABufferReportsTheSizeNeeded)
     EXPECT_EQ(RegQueryValueExA(key, "Settings", nullptr, &type, buffer.data(), &size), ERROR_MORE_DATA);
     EXPECT_EQ(size, 54u);
     EXPECT_EQ(type, REG_BINARY);
-    EXPECT_EQ(buffer, std::vector<BYTE>(53, 0xEE));  // nothing copied
+    EXPECT_EQ(buffer, std::vector<BYTE>(53, 0xEE)); // nothing copied
 
     size = 0;
     EXPECT_EQ(RegQueryValueExA(key, "Settings", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
@@ -197,7 +197,7 @@ TEST_F(Registry, KeysAndValueNamesIgnoreCaseAndKeepTheirFirstSpelling)
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
     EXPECT_EQ(Read(key, "SETTINGS"), Pattern(54, 2));
-    ASSERT_EQ(Write(key, "settings", Pattern(54, 3)), ERROR_SUCCESS);  // the same value
+    ASSERT_EQ(Write(key, "settings", Pattern(54, 3)), ERROR_SUCCESS); // the same value
     RegCloseKey(key);
 
     // Opening relative to an open key.
@@ -276,9 +276,9 @@ TEST_F(Registry, AnUnwritableFolderFailsTheChangeAndKeepsTheOldValue)
     EXPECT_NE(RegDeleteValueA(key, "Settings"), ERROR_SUCCESS);
     EXPECT_EQ(Read(key, "Settings"), Pattern(54, 1));
     HKEY created = nullptr;
-    EXPECT_NE(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created,
-                              nullptr),
-              ERROR_SUCCESS);
+    EXPECT_NE(
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr),
+        ERROR_SUCCESS);
     EXPECT_EQ(created, nullptr);
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, KEY_READ, &created), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(ReadText(m_config.path() + "/varno"), "in the way");
@@ -311,7 +311,7 @@ TEST_F(Registry, AFailedWriteLeavesTheOldFileWhole)
         EXPECT_EQ(Write(key, "Big", Pattern(4000, 1)), static_cast<LSTATUS>(ERROR_DISK_FULL));
     }
     EXPECT_EQ(ReadText(file), before);
-    EXPECT_EQ(testfs::CountEntries(registry_store::Folder()), 1);  // no temporary file left
+    EXPECT_EQ(testfs::CountEntries(registry_store::Folder()), 1); // no temporary file left
     DWORD size = 0;
     EXPECT_EQ(RegQueryValueExA(key, "Big", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
     RegCloseKey(key);
@@ -319,19 +319,18 @@ TEST_F(Registry, AFailedWriteLeavesTheOldFileWhole)
 
 TEST_F(Registry, ADamagedFileKeepsWhatCanBeReadAndIsSavedBeforeItIsReplaced)
 {
-    const std::string damaged =
-        "varno-registry 1\n"
-        "key\tSoftware\\Telmar\\Varno\n"
-        "value\tSettings\tbinary\t4\t01020304\n"
-        "value\tShort\tbinary\t4\t0102\n"             // size and bytes disagree
-        "value\tBadHex\tbinary\t2\tzz00\n"            // not hexadecimal
-        "value\tBadType\tmystery\t1\t00\n"            // unknown type
-        "value\tCount\tdword\t4\t2a000000\n"
-        "what is this line\n"
-        "key\tbad%zzname\n"                          // bad escape: the key is lost ...
-        "value\tOrphan\tbinary\t1\t01\n"              // ... and so is its value
-        "key\tSoftware\\Telmar\\MemMgr\r\n"
-        "value\tSettings\tbinary\t2\tabcd\r\n";
+    const std::string damaged = "varno-registry 1\n"
+                                "key\tSoftware\\Telmar\\Varno\n"
+                                "value\tSettings\tbinary\t4\t01020304\n"
+                                "value\tShort\tbinary\t4\t0102\n"  // size and bytes disagree
+                                "value\tBadHex\tbinary\t2\tzz00\n" // not hexadecimal
+                                "value\tBadType\tmystery\t1\t00\n" // unknown type
+                                "value\tCount\tdword\t4\t2a000000\n"
+                                "what is this line\n"
+                                "key\tbad%zzname\n"              // bad escape: the key is lost ...
+                                "value\tOrphan\tbinary\t1\t01\n" // ... and so is its value
+                                "key\tSoftware\\Telmar\\MemMgr\r\n"
+                                "value\tSettings\tbinary\t2\tabcd\r\n";
     WriteText(m_config.path() + "/varno/current-user.registry", damaged);
 
     testing::internal::CaptureStderr();

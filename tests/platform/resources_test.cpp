@@ -38,7 +38,10 @@ std::vector<std::string> BlockEntries(const void* data, std::size_t size)
     return out;
 }
 
-std::vector<std::string> BlockEntries(const std::string& data) { return BlockEntries(data.data(), data.size()); }
+std::vector<std::string> BlockEntries(const std::string& data)
+{
+    return BlockEntries(data.data(), data.size());
+}
 
 void Put16(std::string& s, unsigned v)
 {
@@ -56,18 +59,18 @@ void Put32(std::string& s, std::uint32_t v)
 std::string TinyBitmapFile(std::size_t gap = 0)
 {
     std::string info;
-    Put32(info, 40);  // header size
-    Put32(info, 2);   // width
-    Put32(info, 2);   // height
-    Put16(info, 1);   // planes
-    Put16(info, 8);   // bits per pixel
-    Put32(info, 0);   // no compression
-    Put32(info, 8);   // image size
+    Put32(info, 40); // header size
+    Put32(info, 2);  // width
+    Put32(info, 2);  // height
+    Put16(info, 1);  // planes
+    Put16(info, 8);  // bits per pixel
+    Put32(info, 0);  // no compression
+    Put32(info, 8);  // image size
     Put32(info, 0);
     Put32(info, 0);
-    Put32(info, 2);   // colours used
+    Put32(info, 2); // colours used
     Put32(info, 0);
-    info += std::string("\x00\x00\xFF\x00\xFF\x00\x00\x00", 8);  // red, blue
+    info += std::string("\x00\x00\xFF\x00\xFF\x00\x00\x00", 8); // red, blue
     const std::string pixels("\x00\x01\x00\x00\x01\x00\x00\x00", 8);
     std::string file = "BM";
     Put32(file, static_cast<std::uint32_t>(14 + info.size() + gap + pixels.size()));
@@ -82,10 +85,9 @@ public:
     RegisteredTable(std::vector<Resource> compiled, const char* module) : m_resources(std::move(compiled))
     {
         for (const Resource& r : m_resources)
-            m_entries.push_back({r.typeId, r.typeId ? nullptr : r.typeName.c_str(), r.nameId,
-                                 r.nameId ? nullptr : r.nameText.c_str(), r.language,
-                                 reinterpret_cast<const unsigned char*>(r.data.data()),
-                                 static_cast<DWORD>(r.data.size())});
+            m_entries.push_back(
+                {r.typeId, r.typeId ? nullptr : r.typeName.c_str(), r.nameId, r.nameId ? nullptr : r.nameText.c_str(),
+                 r.language, reinterpret_cast<const unsigned char*>(r.data.data()), static_cast<DWORD>(r.data.size())});
         m_module = resources::RegisterTable(m_entries.data(), m_entries.size(), module);
     }
     ~RegisteredTable() { resources::UnregisterTable(m_entries.data()); }
@@ -103,18 +105,17 @@ std::string Data(HMODULE module, HRSRC found)
     return p ? std::string(static_cast<const char*>(p), SizeofResource(module, found)) : std::string();
 }
 
-}  // namespace
+} // namespace
 
 TEST(StringTables, EachIdLandsInItsBlockAtItsPosition)
 {
-    const std::string text =
-        "# ids 15 and 16 sit on either side of a block boundary\n"
-        "\n"
-        "15\tfifteen\r\n"
-        "16\tsixteen\n"
-        "31\t  two\\tparts\\nand a \\\\ backslash  \n"
-        "0\tzero\n"
-        "46\tĉu ŝi\tliteral tab\n";
+    const std::string text = "# ids 15 and 16 sit on either side of a block boundary\n"
+                             "\n"
+                             "15\tfifteen\r\n"
+                             "16\tsixteen\n"
+                             "31\t  two\\tparts\\nand a \\\\ backslash  \n"
+                             "0\tzero\n"
+                             "46\tĉu ŝi\tliteral tab\n";
     std::vector<Resource> out;
     std::vector<std::string> errors;
     ASSERT_TRUE(rescompile::CompileStringTable(text, 0, "strings/0.txt", out, errors));
@@ -212,8 +213,8 @@ TEST(ResourceFolders, EveryFolderBecomesItsTypeAndEveryFileItsNameAndLanguage)
         const char* name;
         unsigned language;
     } expected[] = {
-        {2, "", 104, "", 1033}, {2, "", 0, "Flag", 0},  {5, "", 101, "", 1033}, {6, "", 3, "", 0},
-        {6, "", 3, "", 1033},   {10, "", 7, "", 1033},  {14, "", 103, "", 1033}, {0, "sounds", 0, "Title", 1033},
+        {2, "", 104, "", 1033}, {2, "", 0, "Flag", 0}, {5, "", 101, "", 1033},  {6, "", 3, "", 0},
+        {6, "", 3, "", 1033},   {10, "", 7, "", 1033}, {14, "", 103, "", 1033}, {0, "sounds", 0, "Title", 1033},
     };
     ASSERT_EQ(out.size(), std::size(expected));
     for (std::size_t i = 0; i < out.size(); ++i) {
@@ -345,7 +346,7 @@ TEST(ResourceLookup, LanguagesOfAResource)
     auto collect = [](HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param) -> BOOL {
         auto* list = reinterpret_cast<std::vector<WORD>*>(param);
         list->push_back(language);
-        return list->size() < 2;  // stop after two
+        return list->size() < 2; // stop after two
     };
     EXPECT_TRUE(EnumResourceLanguagesA(m, RT_STRING, MAKEINTRESOURCEA(3), collect, reinterpret_cast<LONG_PTR>(&seen)));
     EXPECT_EQ(seen, (std::vector<WORD>{0, 1031}));

@@ -114,4 +114,4 @@ private:
     std::optional<std::string> m_old;
 };
 
-}  // namespace testfs
+} // namespace testfs
