@@ -224,14 +224,3 @@ TEST_F(LevelText, LevelsBeforeAFaultStayButTheReadFails)
     ASSERT_EQ(list.cLevels, 1);
     EXPECT_EQ(list.pLevels[0].cPuzzles, 1);
 }
-
-TEST_F(LevelText, ReleaseEmptiesTheList)
-{
-    ASSERT_TRUE(Parse(leveltest::SampleLevelText()));
-    list.fScrambled = TRUE;
-    ReleaseLevelList(&list);
-    EXPECT_EQ(list.pLevels, nullptr);
-    EXPECT_EQ(list.cLevels, 0);
-    EXPECT_EQ(list.fScrambled, FALSE);
-    ReleaseLevelList(&list);  // twice is harmless
-}
