@@ -4,7 +4,7 @@
 
 #include "anim/memmgr.h"
 #include "game/game.h"
-#include "levelfile/levelfs.h"
+#include "platform/files/files.h"
 #include "platform/base/syserror.h"
 #include "platform/msgbox/msgbox.h"
 
@@ -17,10 +17,19 @@
 // ---- Tokens -----------------------------------------------------------------
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsCommentStart(char c) { return c == ';' || c == '/'; }
-bool IsSingleToken(char c) { return c == '{' || c == '=' || c == ',' || c == '}'; }
-}  // namespace
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsCommentStart(char c)
+{
+    return c == ';' || c == '/';
+}
+bool IsSingleToken(char c)
+{
+    return c == '{' || c == '=' || c == ',' || c == '}';
+}
+} // namespace
 
 BOOL NextLevelToken(LEVELTOKENIZER* pTok)
 {
@@ -86,18 +95,30 @@ LONG CellKind(const char* token)
     if (!token[0] || token[1])
         return -1;
     switch (token[0]) {
-    case '-': case '.': return ckNone;
-    case '@': case 'n': case 'N': return ckGray;
-    case '+': case 'b': case 'B': return ckGreen;
-    case '*': case 'f': case 'F': case 'x': case 'X': return ckRed;
-    case '#': case 's': case 'S': return ckBlack;
-    case '!': case 'v': case 'V': return ckBlue;
+    case '-':
+    case '.': return ckNone;
+    case '@':
+    case 'n':
+    case 'N': return ckGray;
+    case '+':
+    case 'b':
+    case 'B': return ckGreen;
+    case '*':
+    case 'f':
+    case 'F':
+    case 'x':
+    case 'X': return ckRed;
+    case '#':
+    case 's':
+    case 'S': return ckBlack;
+    case '!':
+    case 'v':
+    case 'V': return ckBlue;
     default: return -1;
     }
 }
 
-template <typename T>
-bool AppendOne(T** array, LONG* count, const T& item)
+template <typename T> bool AppendOne(T** array, LONG* count, const T& item)
 {
     unsigned capacity = static_cast<unsigned>(*count);
     if (!MemMgr_ReallocateMemory(sizeof(T), reinterpret_cast<void**>(array), &capacity,
@@ -184,8 +205,7 @@ private:
             const char* key = Token();
             bool ok;
             if (std::strcmp(key, "}") == 0) {
-                return blocks == 1 && puzzle.lMines >= 1 &&
-                       AppendOne(&pLevel->pPuzzles, &pLevel->cPuzzles, puzzle);
+                return blocks == 1 && puzzle.lMines >= 1 && AppendOne(&pLevel->pPuzzles, &pLevel->cPuzzles, puzzle);
             } else if (IsKeyword(key, "Width")) {
                 ok = ReadValue(&puzzle.lWidth, kMinWidth, kMaxWidth);
             } else if (IsKeyword(key, "Length")) {
@@ -234,7 +254,7 @@ private:
     LEVELTOKENIZER m_tok;
 };
 
-}  // namespace
+} // namespace
 
 void ReleaseLevelList(LEVELLIST* pList)
 {
@@ -265,7 +285,7 @@ public:
 
     bool Line(const char* line)
     {
-        const std::size_t cb = std::strlen(line) + 2;  // with CR LF
+        const std::size_t cb = std::strlen(line) + 2; // with CR LF
         if (m_used + cb + 1 > m_size) {
             const std::size_t size = m_size + cb + 1027;
             char* p = static_cast<char*>(std::realloc(m_p, size));
@@ -334,7 +354,7 @@ bool WritePuzzle(TEXTBUFFER& text, const PUZZLE& puzzle, LONG levelSpeed)
     return ok && text.Line("      }") && text.Line("   }") && text.Line("");
 }
 
-}  // namespace
+} // namespace
 
 char* BuildLevelText(const LEVELLIST* pList)
 {
@@ -368,7 +388,7 @@ BOOL ReadLevelFile()
     bool ok = false;
     const std::string path = FindLevelFile(nullptr);
     std::string bytes;
-    if (!path.empty() && levelfs::ReadWholeFile(path, bytes) && !bytes.empty()) {
+    if (!path.empty() && files::ReadWholeFile(path, bytes) && !bytes.empty()) {
         g.Levels.fScrambled = IsScrambledText(bytes.data(), bytes.size());
         UnscrambleText(bytes.data(), bytes.size());
         ok = ParseLevelText(bytes.c_str(), &g.Levels) != FALSE;
@@ -392,7 +412,7 @@ BOOL SaveLevelFile(BOOL fScrambled)
     std::string path = FindLevelFile(nullptr);
     if (path.empty())
         path = DataFilePath("VARNO.LEV");
-    const bool ok = levelfs::WriteFileAtomically(path, text, cb);
+    const bool ok = files::WriteFileAtomically(path, text, cb);
     std::free(text);
     // The form is that of the file on disk: a failed save changed nothing.
     if (ok)
@@ -449,7 +469,7 @@ const char* ErrorCodeText(DWORD code)
     case ERROR_INVALID_DATA: return "The file is empty.";
     case ERROR_WRITE_FAULT: return "The file could not be written.";
     case ERROR_READ_FAULT: return "The file could not be read.";
-    case 112: return "There is no room left on the disk.";
+    case ERROR_DISK_FULL: return "There is no room left on the disk.";
     default: return "An unknown error occurred.";
     }
 }
@@ -467,7 +487,7 @@ int ShowBuiltIn(UINT uType, UINT idCaption, UINT idText, DWORD dwError)
     return MessageBoxA(nullptr, text.c_str(), BuiltInText(idCaption), uType);
 }
 
-}  // namespace
+} // namespace
 
 int ShowFileMessage(UINT uType, UINT idCaption, UINT idText, DWORD dwError)
 {

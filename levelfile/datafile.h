@@ -11,14 +11,14 @@
 
 // String ids of the system message boxes shown by this module.
 enum : UINT {
-    idsErrorCaption = 44,         // "Error - Varno"
-    idsBadCommandLine = 45,       // the command line is invalid
-    idsVarnoCaption = 46,         // "Varno"
-    idsFileScrambled = 47,        // the named file has been encrypted
-    idsFileUnscrambled = 48,      // the named file has been decrypted
-    idsLevelFileDamaged = 49,     // the level file could not be read
-    idsConvertFailed = 60,        // the named file could not be converted (%1 code, %2 its text)
-    idsLevelFileNotSaved = 61,    // the level file could not be rewritten
+    idsErrorCaption = 44,      // "Error - Varno"
+    idsBadCommandLine = 45,    // the command line is invalid
+    idsVarnoCaption = 46,      // "Varno"
+    idsFileScrambled = 47,     // the named file has been encrypted
+    idsFileUnscrambled = 48,   // the named file has been decrypted
+    idsLevelFileDamaged = 49,  // the level file could not be read
+    idsConvertFailed = 60,     // the named file could not be converted (%1 code, %2 its text)
+    idsLevelFileNotSaved = 61, // the level file could not be rewritten
     idsLevelFileNowScrambled = 62,
     idsLevelFileNowPlain = 63,
 };

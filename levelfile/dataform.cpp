@@ -2,7 +2,7 @@
 // switches that convert a file between the two forms.
 #include "levelfile/datafile.h"
 
-#include "levelfile/levelfs.h"
+#include "platform/files/files.h"
 #include "platform/base/syserror.h"
 #include "platform/msgbox/msgbox.h"
 
@@ -38,13 +38,13 @@ const std::string& DataFolder()
     if (g_data.fFound)
         return g_data.strFolder;
     const std::string program =
-        WithSeparator(g_data.fProgramFolderGiven ? g_data.strProgramFolder : levelfs::ProgramFolder());
+        WithSeparator(g_data.fProgramFolderGiven ? g_data.strProgramFolder : files::ProgramFolder());
     static const char* const kCandidates[] = {"", "Data/", "../", "../Data/", "../share/varno/"};
     const DWORD lastError = GetLastError();
     g_data.strFolder = program;
     for (const char* candidate : kCandidates) {
-        const std::string found = levelfs::FindPath(program, std::string(candidate) + kLevelFileName);
-        if (!found.empty() && levelfs::IsFile(found)) {
+        const std::string found = files::FindPath(program, std::string(candidate) + kLevelFileName);
+        if (!found.empty() && files::IsFile(found)) {
             g_data.strFolder = found.substr(0, found.find_last_of('/') + 1);
             break;
         }
@@ -62,9 +62,12 @@ bool NamesOwnPath(const char* pszName)
     return false;
 }
 
-}  // namespace
+} // namespace
 
-std::string DataFilePath(const char* pszName) { return DataFolder() + (pszName ? pszName : ""); }
+std::string DataFilePath(const char* pszName)
+{
+    return DataFolder() + (pszName ? pszName : "");
+}
 
 void ResetDataFolder(const char* pszProgramFolder)
 {
@@ -78,10 +81,10 @@ void ResetDataFolder(const char* pszProgramFolder)
 std::string FindLevelFile(const char* pszName)
 {
     if (!pszName || !*pszName)
-        return levelfs::FindPath(DataFolder(), kLevelFileName);
+        return files::FindPath(DataFolder(), kLevelFileName);
     if (NamesOwnPath(pszName))
-        return levelfs::FindPath("", pszName);
-    return levelfs::FindPath(DataFolder(), pszName);
+        return files::FindPath("", pszName);
+    return files::FindPath(DataFolder(), pszName);
 }
 
 // ---- Scrambled form ---------------------------------------------------------
@@ -100,7 +103,7 @@ BOOL ConvertFile(const char* pszName, bool fScramble)
     if (path.empty())
         return FALSE;
     std::string bytes;
-    if (!levelfs::ReadWholeFile(path, bytes))
+    if (!files::ReadWholeFile(path, bytes))
         return FALSE;
     if (bytes.empty()) {
         SetLastError(ERROR_INVALID_DATA);
@@ -110,9 +113,9 @@ BOOL ConvertFile(const char* pszName, bool fScramble)
         ScrambleText(bytes.data(), bytes.size());
     else
         UnscrambleText(bytes.data(), bytes.size());
-    return levelfs::WriteFileAtomically(path, bytes.data(), bytes.size()) ? TRUE : FALSE;
+    return files::WriteFileAtomically(path, bytes.data(), bytes.size()) ? TRUE : FALSE;
 }
-}  // namespace
+} // namespace
 
 void ScrambleText(char* pText, std::size_t cb)
 {
@@ -126,15 +129,24 @@ void UnscrambleText(char* pText, std::size_t cb)
         Transform(pText, cb);
 }
 
-BOOL ScrambleFile(const char* pszName) { return ConvertFile(pszName, true); }
+BOOL ScrambleFile(const char* pszName)
+{
+    return ConvertFile(pszName, true);
+}
 
-BOOL UnscrambleFile(const char* pszName) { return ConvertFile(pszName, false); }
+BOOL UnscrambleFile(const char* pszName)
+{
+    return ConvertFile(pszName, false);
+}
 
 // ---- Command line -----------------------------------------------------------
 
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 const char* SkipSpaces(const char* p)
 {
@@ -154,7 +166,7 @@ bool IsSwitchWord(const char* p)
     return p[0] == '/' && letter && (p[2] == '\0' || IsSpace(p[2]));
 }
 
-}  // namespace
+} // namespace
 
 std::string JoinCommandLine(int argc, const char* const* argv)
 {
@@ -175,11 +187,13 @@ BOOL HandleCommandLine(const char* pszCommandLine)
 
     bool fScramble;
     switch (p[1]) {
-    case 'e': case 'E': case 'c': case 'C': fScramble = true; break;
-    case 'd': case 'D': fScramble = false; break;
-    default:
-        ShowFileMessage(MB_OK | MB_ICONERROR, idsErrorCaption, idsBadCommandLine);
-        return TRUE;
+    case 'e':
+    case 'E':
+    case 'c':
+    case 'C': fScramble = true; break;
+    case 'd':
+    case 'D': fScramble = false; break;
+    default: ShowFileMessage(MB_OK | MB_ICONERROR, idsErrorCaption, idsBadCommandLine); return TRUE;
     }
     while (*p && !IsSpace(*p))
         ++p;
@@ -187,8 +201,7 @@ BOOL HandleCommandLine(const char* pszCommandLine)
     const char* pszName = *p && !IsSwitchWord(p) ? p : nullptr;
 
     if (fScramble ? ScrambleFile(pszName) : UnscrambleFile(pszName))
-        ShowFileMessage(MB_OK | MB_ICONINFORMATION, idsVarnoCaption,
-                        fScramble ? idsFileScrambled : idsFileUnscrambled);
+        ShowFileMessage(MB_OK | MB_ICONINFORMATION, idsVarnoCaption, fScramble ? idsFileScrambled : idsFileUnscrambled);
     else
         ShowFileMessage(MB_OK | MB_ICONERROR, idsErrorCaption, idsConvertFailed, GetLastError());
     return TRUE;

@@ -67,7 +67,7 @@ private:
     fs::path m_oldCwd;
 };
 
-}  // namespace
+} // namespace
 
 TEST(CommandLineText, ArgumentsAreJoinedBySingleBlanks)
 {
@@ -112,7 +112,7 @@ TEST_F(CommandLine, SwitchesAloneConvertTheLevelFile)
         EXPECT_EQ(ReadBytes(DataFile("VARNO.LEV")), kPlain) << unscramble;
     }
     EXPECT_EQ(ReadBytes(DataFile("my.lev")), kPlain);
-    EXPECT_EQ(leveltest::CountEntries(folder / "bin/data"), 2);  // no temporary file left
+    EXPECT_EQ(leveltest::CountEntries(folder / "bin/data"), 2); // no temporary file left
 }
 
 TEST_F(CommandLine, ANamedFileIsConverted)
@@ -174,7 +174,7 @@ TEST_F(CommandLine, AFailedWriteLeavesTheOriginalWhole)
     WriteBytes(DataFile("VARNO.LEV"), big);
     {
         leveltest::FileSizeLimit limit(4096);
-        ExpectFailure(Handle("-e"), 112);  // the disk is full
+        ExpectFailure(Handle("-e"), ERROR_DISK_FULL);
     }
     EXPECT_EQ(ReadBytes(DataFile("VARNO.LEV")), big);
     EXPECT_EQ(leveltest::CountEntries(folder / "bin/data"), 2);

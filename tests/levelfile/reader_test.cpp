@@ -36,7 +36,7 @@ protected:
     LEVELLIST list{};
 };
 
-}  // namespace
+} // namespace
 
 TEST(LevelTokens, SplitAtBlanksCommentsAndPunctuation)
 {
@@ -86,7 +86,7 @@ TEST_F(LevelText, SampleWithEveryCellSpellingAndLevelDefaultsAsTheyStand)
     ASSERT_EQ(list.pLevels[0].cPuzzles, 2);
     const PUZZLE& first = Puzzle(0, 0);
     EXPECT_EQ(first.lWidth, 6);
-    EXPECT_EQ(first.lSpeed, 0);  // the level's Speed came after it
+    EXPECT_EQ(first.lSpeed, 0); // the level's Speed came after it
     const LONG row0[6] = {ckGray, ckNone, ckGreen, ckBlack, ckGray, ckNone};
     const LONG row1[6] = {ckGreen, ckBlack, ckNone, ckNone, ckNone, ckNone};
     for (int col = 0; col < 6; ++col) {
@@ -135,12 +135,12 @@ TEST_F(LevelText, CellsFillRowsOfTheWidthInForceAtTheBlock)
 
 TEST_F(LevelText, CubeBlocksThatAreRefused)
 {
-    EXPECT_FALSE(ParsePuzzle("Mines = 1 Cubes { f # x * s }"));  // nothing to destroy
+    EXPECT_FALSE(ParsePuzzle("Mines = 1 Cubes { f # x * s }")); // nothing to destroy
     EXPECT_FALSE(ParsePuzzle("Mines = 1 Cubes { }"));
     EXPECT_FALSE(ParsePuzzle("Mines = 1 Cubes { - - . }"));
-    EXPECT_FALSE(ParsePuzzle("Mines = 1 Cubes { n } Cubes { n }"));  // two blocks
-    EXPECT_FALSE(ParsePuzzle("Mines = 1"));                          // none
-    EXPECT_FALSE(ParsePuzzle("Mines = 1 Cubes { nb }"));             // cells written together
+    EXPECT_FALSE(ParsePuzzle("Mines = 1 Cubes { n } Cubes { n }")); // two blocks
+    EXPECT_FALSE(ParsePuzzle("Mines = 1"));                         // none
+    EXPECT_FALSE(ParsePuzzle("Mines = 1 Cubes { nb }"));            // cells written together
     EXPECT_FALSE(ParsePuzzle("Mines = 1 Cubes { n z }"));
     EXPECT_FALSE(ParsePuzzle("Mines = 1 Cubes { n = }"));
     EXPECT_FALSE(ParsePuzzle("Mines = 1 Cubes n"));
@@ -155,7 +155,7 @@ TEST_F(LevelText, MinesMustBeStated)
     EXPECT_FALSE(ParsePuzzle("Cubes { n }"));
     EXPECT_FALSE(ParsePuzzle("Mines = 0 Cubes { n }"));
     EXPECT_FALSE(ParsePuzzle("Mines = -1 Cubes { n }"));
-    EXPECT_FALSE(Parse("Level { Mines = 1 Puzzle { Cubes { n } } }"));  // not a level entry
+    EXPECT_FALSE(Parse("Level { Mines = 1 Puzzle { Cubes { n } } }")); // not a level entry
     ASSERT_TRUE(ParsePuzzle("Mines = 99999999999 Cubes { n }"));       // no upper bound
     EXPECT_EQ(Puzzle().lMines, 2147483647);
 }
@@ -184,9 +184,9 @@ TEST_F(LevelText, ValuesOutsideTheirRangeFailTheFile)
         const char* entry;
         bool accepted;
     } cases[] = {
-        {"Width = 3", false},   {"Width = 4", true},    {"Width = 10", true},   {"Width = 11", false},
-        {"Length = 6", false},  {"Length = 7", true},   {"Length = 15", true},  {"Length = 16", false},
-        {"Speed = -101", false}, {"Speed = -100", true}, {"Speed = 100", true},  {"Speed = 101", false},
+        {"Width = 3", false},    {"Width = 4", true},    {"Width = 10", true},  {"Width = 11", false},
+        {"Length = 6", false},   {"Length = 7", true},   {"Length = 15", true}, {"Length = 16", false},
+        {"Speed = -101", false}, {"Speed = -100", true}, {"Speed = 100", true}, {"Speed = 101", false},
     };
     for (const CASE& c : cases) {
         EXPECT_EQ(ParsePuzzle(std::string(c.entry) + " Mines = 1 Cubes { n }"), c.accepted) << "puzzle " << c.entry;
@@ -199,8 +199,8 @@ TEST_F(LevelText, FilesWithoutCompleteLevels)
 {
     EXPECT_FALSE(Parse(""));
     EXPECT_FALSE(Parse("; comments\r\n// and blanks only\r\n\t \r\n"));
-    EXPECT_FALSE(Parse("Level { }"));                                   // no puzzle
-    EXPECT_FALSE(Parse("Level { Puzzle { Mines = 1 Cubes { n } }"));    // ends inside the level
+    EXPECT_FALSE(Parse("Level { }"));                                // no puzzle
+    EXPECT_FALSE(Parse("Level { Puzzle { Mines = 1 Cubes { n } }")); // ends inside the level
     EXPECT_FALSE(Parse("Level Puzzle { Mines = 1 Cubes { n } } }"));
     EXPECT_FALSE(Parse("Level { Width 6 Puzzle { Mines = 1 Cubes { n } } }"));
     EXPECT_FALSE(Parse("Levels { Puzzle { Mines = 1 Cubes { n } } }"));

@@ -17,7 +17,7 @@ public:
     ~BuiltList()
     {
         for (LEVEL& level : m_levels)
-            level.pPuzzles = nullptr;  // owned by m_puzzles
+            level.pPuzzles = nullptr; // owned by m_puzzles
     }
     LEVEL& AddLevel(LONG width, LONG length, LONG speed)
     {
@@ -71,7 +71,7 @@ void ExpectSamePuzzle(const PUZZLE& a, const PUZZLE& b)
     EXPECT_EQ(std::memcmp(a.aFormation, b.aFormation, sizeof a.aFormation), 0);
 }
 
-}  // namespace
+} // namespace
 
 TEST(LevelWriter, ExactLinesOfALevelOfDefaultSize)
 {
@@ -83,52 +83,50 @@ TEST(LevelWriter, ExactLinesOfALevelOfDefaultSize)
         p.aFormation[0][col] = row0[col];
     p.aFormation[2][3] = ckBlue;
     p.aFormation[2][0] = ckRed;
-    EXPECT_EQ(Build(b.List()),
-              "Level {\r\n"
-              "   Width = 6\r\n"
-              "   Length = 8\r\n"
-              "\r\n"
-              "   Puzzle {\r\n"
-              "      Width = 4\r\n"
-              "      Length = 8\r\n"
-              "      Mines = 2\r\n"
-              "      Cubes {\r\n"
-              "         n - b #\r\n"
-              "         - - - -\r\n"
-              "         f - - !\r\n"
-              "      }\r\n"
-              "   }\r\n"
-              "\r\n"
-              "}\r\n"
-              "\r\n");
+    EXPECT_EQ(Build(b.List()), "Level {\r\n"
+                               "   Width = 6\r\n"
+                               "   Length = 8\r\n"
+                               "\r\n"
+                               "   Puzzle {\r\n"
+                               "      Width = 4\r\n"
+                               "      Length = 8\r\n"
+                               "      Mines = 2\r\n"
+                               "      Cubes {\r\n"
+                               "         n - b #\r\n"
+                               "         - - - -\r\n"
+                               "         f - - !\r\n"
+                               "      }\r\n"
+                               "   }\r\n"
+                               "\r\n"
+                               "}\r\n"
+                               "\r\n");
 }
 
 TEST(LevelWriter, ZeroValuesAndEmptyRowsAreLeftOut)
 {
     BuiltList b;
     b.AddLevel(0, 0, 0);
-    b.AddPuzzle(5, 0, -30, 0);  // no cube at all
+    b.AddPuzzle(5, 0, -30, 0); // no cube at all
     b.AddLevel(0, 0, 7);
-    b.AddLevel(0, 0, 0);  // no puzzle
-    EXPECT_EQ(Build(b.List()),
-              "Level {\r\n"
-              "   Puzzle {\r\n"
-              "      Width = 5\r\n"
-              "      Speed = -30\r\n"
-              "      Cubes {\r\n"
-              "      }\r\n"
-              "   }\r\n"
-              "\r\n"
-              "}\r\n"
-              "\r\n"
-              "Level {\r\n"
-              "   Speed = 7\r\n"
-              "\r\n"
-              "}\r\n"
-              "\r\n"
-              "Level {\r\n"
-              "}\r\n"
-              "\r\n");
+    b.AddLevel(0, 0, 0); // no puzzle
+    EXPECT_EQ(Build(b.List()), "Level {\r\n"
+                               "   Puzzle {\r\n"
+                               "      Width = 5\r\n"
+                               "      Speed = -30\r\n"
+                               "      Cubes {\r\n"
+                               "      }\r\n"
+                               "   }\r\n"
+                               "\r\n"
+                               "}\r\n"
+                               "\r\n"
+                               "Level {\r\n"
+                               "   Speed = 7\r\n"
+                               "\r\n"
+                               "}\r\n"
+                               "\r\n"
+                               "Level {\r\n"
+                               "}\r\n"
+                               "\r\n");
 }
 
 TEST(LevelWriter, APuzzleSpeedOf0IsKeptUnderALevelSpeed)
