@@ -382,8 +382,10 @@ private:
 };
 
 // Collects faces and turns them into a mesh: CreateMesh makes one group per
-// run of faces that share vertex count, colour, texture and material (in the
-// order of their first face), with one vertex per face corner.
+// combination of corner count, colour, texture and material (in the order of
+// the first face of each), with one vertex per face corner; a corner without
+// a normal of its own takes its face's. Faces of fewer than 3 corners are
+// left out.
 class IDirect3DRMMeshBuilder : public IDirect3DRMVisual {
 public:
     HRESULT CreateFace(IDirect3DRMFace** ppFace); // new face, added to this builder
