@@ -10,6 +10,7 @@ namespace {
 
 std::atomic<std::uint64_t> g_nextId{1};
 D3DRMRENDERER* g_pRenderer = nullptr;
+D3DRMRESOURCEIMAGELOADER g_pfnImageLoader = nullptr;
 
 bool IsPowerOfTwo(DWORD v) { return v != 0 && (v & (v - 1)) == 0; }
 
@@ -28,6 +29,7 @@ HRESULT Hand(T* object, T** out)
 
 void D3DRMSetRenderer(D3DRMRENDERER* renderer) { g_pRenderer = renderer; }
 D3DRMRENDERER* D3DRMGetRenderer() { return g_pRenderer; }
+void D3DRMSetResourceImageLoader(D3DRMRESOURCEIMAGELOADER loader) { g_pfnImageLoader = loader; }
 
 // --- IDirect3DRMObject ---------------------------------------------------------------
 
@@ -287,6 +289,21 @@ HRESULT IDirect3DRM2::CreateTexture(const D3DRMIMAGE* image, IDirect3DRMTexture*
     texture->m_shades = m_textureShades;
     *ppTexture = texture;
     return S_OK;
+}
+
+HRESULT IDirect3DRM2::LoadTextureFromResource(HMODULE module, const char* name, const char* type,
+                                              IDirect3DRMTexture** ppTexture)
+{
+    if (!ppTexture)
+        return D3DRMERR_BADVALUE;
+    int width = 0, height = 0;
+    std::vector<D3DCOLOR> pixels;
+    if (!g_pfnImageLoader || !g_pfnImageLoader(module, name, type, &width, &height, &pixels))
+        return D3DRMERR_NOTFOUND;
+    if (width <= 0 || height <= 0 || pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height))
+        return D3DRMERR_BADVALUE; // a loader that disagrees with itself
+    const D3DRMIMAGE image{width, height, pixels.data()};
+    return CreateTexture(&image, ppTexture);
 }
 
 HRESULT IDirect3DRM2::CreateDevice(DWORD width, DWORD height, IDirect3DRMDevice2** ppDevice)

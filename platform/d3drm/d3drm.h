@@ -649,6 +649,12 @@ public:
     HRESULT CreateLight(D3DRMLIGHTTYPE type, D3DCOLOR color, IDirect3DRMLight** ppLight);
     HRESULT CreateMaterial(D3DVALUE power, IDirect3DRMMaterial** ppMaterial);
     HRESULT CreateTexture(const D3DRMIMAGE* image, IDirect3DRMTexture** ppTexture);
+    // A texture from an image resource of a module, read through the loader
+    // installed with D3DRMSetResourceImageLoader. name and type may be
+    // integer identifiers cast to pointers, as resource names are.
+    // D3DRMERR_NOTFOUND when there is no loader or no such image.
+    HRESULT LoadTextureFromResource(HMODULE module, const char* name, const char* type,
+                                    IDirect3DRMTexture** ppTexture);
     HRESULT CreateDevice(DWORD width, DWORD height, IDirect3DRMDevice2** ppDevice);
     HRESULT CreateViewport(IDirect3DRMDevice2* device, IDirect3DRMFrame2* camera, DWORD x, DWORD y, DWORD width,
                            DWORD height, IDirect3DRMViewport** ppViewport);
@@ -693,3 +699,10 @@ protected:
 };
 void D3DRMSetRenderer(D3DRMRENDERER* renderer); // null removes it
 D3DRMRENDERER* D3DRMGetRenderer();
+
+// Reads an image resource into 32-bit pixels (0xAARRGGBB, rows from the
+// top); false when the module has no such image. Installed by the layer that
+// holds the resources; null removes it.
+using D3DRMRESOURCEIMAGELOADER = bool (*)(HMODULE module, const char* name, const char* type, int* pWidth,
+                                          int* pHeight, std::vector<D3DCOLOR>* pPixels);
+void D3DRMSetResourceImageLoader(D3DRMRESOURCEIMAGELOADER loader);

@@ -361,3 +361,39 @@ TEST_F(LookTest, TexturesCopyTheirPixelsAndKeyOutTheTransparentColour)
 }
 
 } // namespace
+
+namespace {
+
+// Knows one 2 x 1 bitmap, number 104 of type 2; number 105 claims a size
+// its pixels do not fill.
+bool FakeLoader(HMODULE, const char* name, const char* type, int* pWidth, int* pHeight,
+                std::vector<D3DCOLOR>* pPixels)
+{
+    const auto id = reinterpret_cast<std::uintptr_t>(name);
+    if (reinterpret_cast<std::uintptr_t>(type) != 2 || (id != 104 && id != 105))
+        return false;
+    *pWidth = 2;
+    *pHeight = id == 104 ? 1 : 3;
+    *pPixels = {0xFF0000FF, 0xFFFF0000};
+    return true;
+}
+
+const char* ResourceId(std::uintptr_t id) { return reinterpret_cast<const char*>(id); }
+
+TEST_F(LookTest, TexturesLoadFromResourcesThroughTheInstalledLoader)
+{
+    IDirect3DRMTexture* texture = nullptr;
+    EXPECT_EQ(rm->LoadTextureFromResource(nullptr, ResourceId(104), ResourceId(2), &texture), D3DRMERR_NOTFOUND);
+    D3DRMSetResourceImageLoader(FakeLoader);
+    ASSERT_EQ(rm->LoadTextureFromResource(nullptr, ResourceId(104), ResourceId(2), &texture), S_OK);
+    EXPECT_EQ(texture->GetWidth(), 2);
+    EXPECT_EQ(texture->GetPixels()[1], 0xFFFF0000u);
+    texture->Release();
+    texture = nullptr;
+    EXPECT_EQ(rm->LoadTextureFromResource(nullptr, ResourceId(106), ResourceId(2), &texture), D3DRMERR_NOTFOUND);
+    EXPECT_EQ(rm->LoadTextureFromResource(nullptr, ResourceId(105), ResourceId(2), &texture), D3DRMERR_BADVALUE);
+    EXPECT_EQ(texture, nullptr);
+    D3DRMSetResourceImageLoader(nullptr);
+}
+
+} // namespace
