@@ -12,12 +12,17 @@ std::atomic<std::uint64_t> g_nextId{1};
 D3DRMRENDERER* g_pRenderer = nullptr;
 D3DRMRESOURCEIMAGELOADER g_pfnImageLoader = nullptr;
 
-bool IsPowerOfTwo(DWORD v) { return v != 0 && (v & (v - 1)) == 0; }
+bool IsPowerOfTwo(DWORD v)
+{
+    return v != 0 && (v & (v - 1)) == 0;
+}
 
-D3DVALUE ChannelOf(D3DCOLOR c, int shift) { return static_cast<D3DVALUE>((c >> shift) & 0xFF) / 255.0f; }
+D3DVALUE ChannelOf(D3DCOLOR c, int shift)
+{
+    return static_cast<D3DVALUE>((c >> shift) & 0xFF) / 255.0f;
+}
 
-template <class T>
-HRESULT Hand(T* object, T** out)
+template <class T> HRESULT Hand(T* object, T** out)
 {
     if (!object)
         return D3DRMERR_BADALLOC;
@@ -27,16 +32,28 @@ HRESULT Hand(T* object, T** out)
 
 } // namespace
 
-void D3DRMSetRenderer(D3DRMRENDERER* renderer) { g_pRenderer = renderer; }
-D3DRMRENDERER* D3DRMGetRenderer() { return g_pRenderer; }
-void D3DRMSetResourceImageLoader(D3DRMRESOURCEIMAGELOADER loader) { g_pfnImageLoader = loader; }
+void D3DRMSetRenderer(D3DRMRENDERER* renderer)
+{
+    g_pRenderer = renderer;
+}
+D3DRMRENDERER* D3DRMGetRenderer()
+{
+    return g_pRenderer;
+}
+void D3DRMSetResourceImageLoader(D3DRMRESOURCEIMAGELOADER loader)
+{
+    g_pfnImageLoader = loader;
+}
 
 // --- IDirect3DRMObject ---------------------------------------------------------------
 
 IDirect3DRMObject::IDirect3DRMObject() : m_id(g_nextId.fetch_add(1)) {}
 IDirect3DRMObject::~IDirect3DRMObject() = default;
 
-ULONG IDirect3DRMObject::AddRef() { return ++m_cRef; }
+ULONG IDirect3DRMObject::AddRef()
+{
+    return ++m_cRef;
+}
 
 ULONG IDirect3DRMObject::Release()
 {
@@ -77,7 +94,10 @@ HRESULT IDirect3DRMLight::SetColorRGB(D3DVALUE r, D3DVALUE g, D3DVALUE b)
     return S_OK;
 }
 
-D3DCOLOR IDirect3DRMLight::GetColor() const { return D3DRMCreateColorRGB(m_r, m_g, m_b); }
+D3DCOLOR IDirect3DRMLight::GetColor() const
+{
+    return D3DRMCreateColorRGB(m_r, m_g, m_b);
+}
 
 HRESULT IDirect3DRMLight::SetRange(D3DVALUE range)
 {

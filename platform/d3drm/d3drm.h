@@ -41,14 +41,17 @@
 #define FAILED(hr) (static_cast<HRESULT>(hr) < 0)
 #endif
 
-constexpr HRESULT D3DRM_MAKE_ERROR(unsigned code) { return static_cast<HRESULT>(0x88760000u | code); }
+constexpr HRESULT D3DRM_MAKE_ERROR(unsigned code)
+{
+    return static_cast<HRESULT>(0x88760000u | code);
+}
 constexpr HRESULT D3DRM_OK = 0;
-constexpr HRESULT D3DRMERR_BADOBJECT = D3DRM_MAKE_ERROR(781);  // null or wrong kind of object
-constexpr HRESULT D3DRMERR_BADTYPE = D3DRM_MAKE_ERROR(782);    // unknown enumeration value
-constexpr HRESULT D3DRMERR_BADALLOC = D3DRM_MAKE_ERROR(783);   // out of memory
-constexpr HRESULT D3DRMERR_FACEUSED = D3DRM_MAKE_ERROR(784);   // the face already belongs to a builder
-constexpr HRESULT D3DRMERR_NOTFOUND = D3DRM_MAKE_ERROR(785);   // no such child, visual, light or group
-constexpr HRESULT D3DRMERR_BADVALUE = D3DRM_MAKE_ERROR(790);   // a parameter out of range or a null out pointer
+constexpr HRESULT D3DRMERR_BADOBJECT = D3DRM_MAKE_ERROR(781); // null or wrong kind of object
+constexpr HRESULT D3DRMERR_BADTYPE = D3DRM_MAKE_ERROR(782);   // unknown enumeration value
+constexpr HRESULT D3DRMERR_BADALLOC = D3DRM_MAKE_ERROR(783);  // out of memory
+constexpr HRESULT D3DRMERR_FACEUSED = D3DRM_MAKE_ERROR(784);  // the face already belongs to a builder
+constexpr HRESULT D3DRMERR_NOTFOUND = D3DRM_MAKE_ERROR(785);  // no such child, visual, light or group
+constexpr HRESULT D3DRMERR_BADVALUE = D3DRM_MAKE_ERROR(790);  // a parameter out of range or a null out pointer
 
 // --- enumerations --------------------------------------------------------------
 
@@ -335,8 +338,7 @@ private:
     IDirect3DRMMesh() = default;
     ~IDirect3DRMMesh() override;
     GROUP* Group(D3DRMGROUPINDEX id);
-    template <class F>
-    HRESULT ForGroupAndMembers(D3DRMGROUPINDEX id, F&& apply);
+    template <class F> HRESULT ForGroupAndMembers(D3DRMGROUPINDEX id, F&& apply);
 
     std::vector<GROUP> m_groups;
     std::uint64_t m_version = 0;
@@ -397,7 +399,7 @@ public:
     HRESULT AddFaces(DWORD vertexCount, const D3DVECTOR* vertices, DWORD normalCount, const D3DVECTOR* normals,
                      const DWORD* faceData);
     int GetFaceCount() const { return static_cast<int>(m_faces.size()); }
-    int GetVertexCount() const; // corners over all faces
+    int GetVertexCount() const;                                   // corners over all faces
     HRESULT GetFace(DWORD index, IDirect3DRMFace** ppFace) const; // AddRef'd
     // Sets every corner normal to its face's normal.
     HRESULT GenerateNormals();
@@ -433,7 +435,7 @@ public:
     HRESULT GetParent(IDirect3DRMFrame2** ppParent) const; // AddRef'd; null for a root
     IDirect3DRMFrame2* GetScene();                         // the root of this frame's tree (not AddRef'd)
 
-    HRESULT AddVisual(IDirect3DRMVisual* visual); // meshes only; adding one twice shows it twice
+    HRESULT AddVisual(IDirect3DRMVisual* visual);    // meshes only; adding one twice shows it twice
     HRESULT DeleteVisual(IDirect3DRMVisual* visual); // removes one occurrence
     HRESULT AddLight(IDirect3DRMLight* light);
     HRESULT DeleteLight(IDirect3DRMLight* light);
@@ -497,7 +499,7 @@ private:
     D3DMATRIX RefWorld(IDirect3DRMFrame2* ref) const;
     void MoveTree(D3DVALUE delta);
 
-    IDirect3DRMFrame2* m_pParent = nullptr; // not held
+    IDirect3DRMFrame2* m_pParent = nullptr;     // not held
     std::vector<IDirect3DRMFrame2*> m_children; // held
     std::vector<IDirect3DRMVisual*> m_visuals;  // held
     std::vector<IDirect3DRMLight*> m_lights;    // held
@@ -540,8 +542,8 @@ private:
     IDirect3DRMPickedArray() = default;
     ~IDirect3DRMPickedArray() override;
     struct PICK {
-        IDirect3DRMVisual* pVisual;               // held
-        std::vector<IDirect3DRMFrame2*> aFrames;  // held, root first
+        IDirect3DRMVisual* pVisual;              // held
+        std::vector<IDirect3DRMFrame2*> aFrames; // held, root first
         D3DRMPICKDESC desc;
         D3DVALUE distance;
     };
@@ -580,7 +582,7 @@ private:
     DWORD m_shades = 32;
     DWORD m_renderMode = 0;
     std::vector<IDirect3DRMViewport*> m_viewports; // not held
-    IDirect3DRM2* m_pRM = nullptr;                  // not held
+    IDirect3DRM2* m_pRM = nullptr;                 // not held
 };
 using IDirect3DRMDevice = IDirect3DRMDevice2;
 
@@ -599,8 +601,8 @@ public:
     HRESULT SetField(D3DVALUE field); // > 0
     D3DVALUE GetField() const { return m_field; }
     HRESULT SetCamera(IDirect3DRMFrame2* camera);
-    HRESULT GetCamera(IDirect3DRMFrame2** ppCamera) const; // AddRef'd
-    HRESULT GetDevice(IDirect3DRMDevice2** ppDevice) const; // AddRef'd
+    HRESULT GetCamera(IDirect3DRMFrame2** ppCamera) const;            // AddRef'd
+    HRESULT GetDevice(IDirect3DRMDevice2** ppDevice) const;           // AddRef'd
     IDirect3DRMFrame2* GetCameraFrame() const { return m_pCamera; }   // not AddRef'd
     IDirect3DRMDevice2* GetDeviceObject() const { return m_pDevice; } // not AddRef'd
     LONG GetX() const { return m_x; }
@@ -653,8 +655,7 @@ public:
     // installed with D3DRMSetResourceImageLoader. name and type may be
     // integer identifiers cast to pointers, as resource names are.
     // D3DRMERR_NOTFOUND when there is no loader or no such image.
-    HRESULT LoadTextureFromResource(HMODULE module, const char* name, const char* type,
-                                    IDirect3DRMTexture** ppTexture);
+    HRESULT LoadTextureFromResource(HMODULE module, const char* name, const char* type, IDirect3DRMTexture** ppTexture);
     HRESULT CreateDevice(DWORD width, DWORD height, IDirect3DRMDevice2** ppDevice);
     HRESULT CreateViewport(IDirect3DRMDevice2* device, IDirect3DRMFrame2* camera, DWORD x, DWORD y, DWORD width,
                            DWORD height, IDirect3DRMViewport** ppViewport);
@@ -703,6 +704,6 @@ D3DRMRENDERER* D3DRMGetRenderer();
 // Reads an image resource into 32-bit pixels (0xAARRGGBB, rows from the
 // top); false when the module has no such image. Installed by the layer that
 // holds the resources; null removes it.
-using D3DRMRESOURCEIMAGELOADER = bool (*)(HMODULE module, const char* name, const char* type, int* pWidth,
-                                          int* pHeight, std::vector<D3DCOLOR>* pPixels);
+using D3DRMRESOURCEIMAGELOADER = bool (*)(HMODULE module, const char* name, const char* type, int* pWidth, int* pHeight,
+                                          std::vector<D3DCOLOR>* pPixels);
 void D3DRMSetResourceImageLoader(D3DRMRESOURCEIMAGELOADER loader);

@@ -10,8 +10,7 @@ using namespace rmmath;
 
 namespace {
 
-template <class T>
-bool EraseOne(std::vector<T*>& list, T* item)
+template <class T> bool EraseOne(std::vector<T*>& list, T* item)
 {
     auto it = std::find(list.begin(), list.end(), item);
     if (it == list.end())
@@ -154,7 +153,10 @@ D3DMATRIX IDirect3DRMFrame2::GetWorldTransform() const
     return m;
 }
 
-D3DMATRIX IDirect3DRMFrame2::ParentWorld() const { return m_pParent ? m_pParent->GetWorldTransform() : Identity(); }
+D3DMATRIX IDirect3DRMFrame2::ParentWorld() const
+{
+    return m_pParent ? m_pParent->GetWorldTransform() : Identity();
+}
 
 D3DMATRIX IDirect3DRMFrame2::RefWorld(IDirect3DRMFrame2* ref) const
 {
@@ -306,15 +308,9 @@ HRESULT IDirect3DRMFrame2::Move(D3DVALUE delta)
 HRESULT IDirect3DRMFrame2::AddTransform(D3DRMCOMBINETYPE combine, const D3DMATRIX& m)
 {
     switch (combine) {
-    case D3DRMCOMBINE_REPLACE:
-        m_local = m;
-        return S_OK;
-    case D3DRMCOMBINE_BEFORE:
-        m_local = Multiply(m, m_local);
-        return S_OK;
-    case D3DRMCOMBINE_AFTER:
-        m_local = Multiply(m_local, m);
-        return S_OK;
+    case D3DRMCOMBINE_REPLACE: m_local = m; return S_OK;
+    case D3DRMCOMBINE_BEFORE: m_local = Multiply(m, m_local); return S_OK;
+    case D3DRMCOMBINE_AFTER: m_local = Multiply(m_local, m); return S_OK;
     }
     return D3DRMERR_BADTYPE;
 }

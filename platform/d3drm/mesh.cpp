@@ -11,8 +11,7 @@ using namespace rmmath;
 namespace {
 
 // Keeps one reference to whatever is stored in a slot.
-template <class T>
-void Hold(T*& slot, T* object)
+template <class T> void Hold(T*& slot, T* object)
 {
     if (object)
         object->AddRef();
@@ -21,8 +20,7 @@ void Hold(T*& slot, T* object)
     slot = object;
 }
 
-template <class T>
-HRESULT HandOut(T* object, T** out)
+template <class T> HRESULT HandOut(T* object, T** out)
 {
     if (!out)
         return D3DRMERR_BADVALUE;
@@ -80,8 +78,7 @@ const IDirect3DRMMesh::GROUP* IDirect3DRMMesh::GetGroupData(D3DRMGROUPINDEX id) 
     return id >= 0 && static_cast<size_t>(id) < m_groups.size() ? &m_groups[static_cast<size_t>(id)] : nullptr;
 }
 
-template <class F>
-HRESULT IDirect3DRMMesh::ForGroupAndMembers(D3DRMGROUPINDEX id, F&& apply)
+template <class F> HRESULT IDirect3DRMMesh::ForGroupAndMembers(D3DRMGROUPINDEX id, F&& apply)
 {
     GROUP* group = Group(id);
     if (!group)
@@ -259,8 +256,7 @@ HRESULT IDirect3DRMFace::AddVertex(D3DVALUE x, D3DVALUE y, D3DVALUE z)
     return S_OK;
 }
 
-HRESULT IDirect3DRMFace::AddVertexAndNormal(D3DVALUE x, D3DVALUE y, D3DVALUE z, D3DVALUE nx, D3DVALUE ny,
-                                            D3DVALUE nz)
+HRESULT IDirect3DRMFace::AddVertexAndNormal(D3DVALUE x, D3DVALUE y, D3DVALUE z, D3DVALUE nx, D3DVALUE ny, D3DVALUE nz)
 {
     m_corners.push_back(CORNER{Vec(x, y, z), Vec(nx, ny, nz), 0, 0});
     return S_OK;
@@ -301,7 +297,10 @@ HRESULT IDirect3DRMFace::SetTexture(IDirect3DRMTexture* texture)
     return S_OK;
 }
 
-HRESULT IDirect3DRMFace::GetTexture(IDirect3DRMTexture** ppTexture) const { return HandOut(m_pTexture, ppTexture); }
+HRESULT IDirect3DRMFace::GetTexture(IDirect3DRMTexture** ppTexture) const
+{
+    return HandOut(m_pTexture, ppTexture);
+}
 
 HRESULT IDirect3DRMFace::SetMaterial(IDirect3DRMMaterial* material)
 {

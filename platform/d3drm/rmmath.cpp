@@ -4,8 +4,14 @@ namespace rmmath {
 
 namespace {
 
-D3DVALUE& At(D3DMATRIX& m, int r, int c) { return (&m._11)[r * 4 + c]; }
-D3DVALUE At(const D3DMATRIX& m, int r, int c) { return (&m._11)[r * 4 + c]; }
+D3DVALUE& At(D3DMATRIX& m, int r, int c)
+{
+    return (&m._11)[r * 4 + c];
+}
+D3DVALUE At(const D3DMATRIX& m, int r, int c)
+{
+    return (&m._11)[r * 4 + c];
+}
 
 } // namespace
 

@@ -10,16 +10,34 @@
 
 namespace rmmath {
 
-inline D3DVECTOR Vec(D3DVALUE x, D3DVALUE y, D3DVALUE z) { return D3DVECTOR{x, y, z}; }
-inline D3DVECTOR Add(const D3DVECTOR& a, const D3DVECTOR& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline D3DVECTOR Sub(const D3DVECTOR& a, const D3DVECTOR& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline D3DVECTOR Mul(const D3DVECTOR& a, D3DVALUE s) { return {a.x * s, a.y * s, a.z * s}; }
-inline D3DVALUE Dot(const D3DVECTOR& a, const D3DVECTOR& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline D3DVECTOR Vec(D3DVALUE x, D3DVALUE y, D3DVALUE z)
+{
+    return D3DVECTOR{x, y, z};
+}
+inline D3DVECTOR Add(const D3DVECTOR& a, const D3DVECTOR& b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline D3DVECTOR Sub(const D3DVECTOR& a, const D3DVECTOR& b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline D3DVECTOR Mul(const D3DVECTOR& a, D3DVALUE s)
+{
+    return {a.x * s, a.y * s, a.z * s};
+}
+inline D3DVALUE Dot(const D3DVECTOR& a, const D3DVECTOR& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 inline D3DVECTOR Cross(const D3DVECTOR& a, const D3DVECTOR& b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-inline D3DVALUE Length(const D3DVECTOR& a) { return std::sqrt(Dot(a, a)); }
+inline D3DVALUE Length(const D3DVECTOR& a)
+{
+    return std::sqrt(Dot(a, a));
+}
 // The vector scaled to length 1; a zero vector stays zero.
 inline D3DVECTOR Normalize(const D3DVECTOR& a)
 {
@@ -27,7 +45,10 @@ inline D3DVECTOR Normalize(const D3DVECTOR& a)
     return l > 0 ? Mul(a, 1.0f / l) : a;
 }
 
-inline D3DMATRIX Identity() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
+inline D3DMATRIX Identity()
+{
+    return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+}
 
 // a then b: a row vector times (a b).
 D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b);

@@ -10,7 +10,10 @@ using namespace rmmath;
 
 namespace {
 
-bool IsPowerOfTwo(DWORD v) { return v != 0 && (v & (v - 1)) == 0; }
+bool IsPowerOfTwo(DWORD v)
+{
+    return v != 0 && (v & (v - 1)) == 0;
+}
 
 // Möller-Trumbore ray/triangle test that only accepts the front side (the
 // side from which the corners run clockwise). Returns the ray parameter or a

@@ -228,7 +228,7 @@ TEST_F(FrameTest, AddChildMovesBetweenParentsAndRefusesLoops)
     EXPECT_EQ(child->GetParentFrame(), b);
     EXPECT_TRUE(a->GetChildren().empty());
     EXPECT_EQ(child->GetRefCount(), 2u); // one parent's reference, not two
-    EXPECT_EQ(b->AddChild(child), S_OK);  // already there: nothing changes
+    EXPECT_EQ(b->AddChild(child), S_OK); // already there: nothing changes
     EXPECT_EQ(b->GetChildren().size(), 1u);
 
     EXPECT_EQ(grandchild->AddChild(b), D3DRMERR_BADVALUE);

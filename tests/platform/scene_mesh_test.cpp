@@ -194,8 +194,7 @@ TEST_F(MeshTest, BuilderGroupsFacesByLookIntoAMesh)
             nullptr);
     addQuad({{-0.5f, -0.5f, 0.5f}, {-0.5f, -0.5f, -0.5f}, {0.5f, -0.5f, -0.5f}, {0.5f, -0.5f, 0.5f}}, 0xFFFFFFFF,
             texture);
-    addQuad({{-0.5f, 0.5f, -0.5f}, {-0.5f, 0.5f, 0.5f}, {0.5f, 0.5f, 0.5f}, {0.5f, 0.5f, -0.5f}}, 0xFFFF0000,
-            nullptr);
+    addQuad({{-0.5f, 0.5f, -0.5f}, {-0.5f, 0.5f, 0.5f}, {0.5f, 0.5f, 0.5f}, {0.5f, 0.5f, -0.5f}}, 0xFFFF0000, nullptr);
     addQuad({{0, 0, 0}, {0, 1, 0}, {1, 0, 0}}, 0xFFFF0000, nullptr);
     IDirect3DRMFace* unfinished = nullptr;
     builder->CreateFace(&unfinished); // two corners only: left out
@@ -366,8 +365,7 @@ namespace {
 
 // Knows one 2 x 1 bitmap, number 104 of type 2; number 105 claims a size
 // its pixels do not fill.
-bool FakeLoader(HMODULE, const char* name, const char* type, int* pWidth, int* pHeight,
-                std::vector<D3DCOLOR>* pPixels)
+bool FakeLoader(HMODULE, const char* name, const char* type, int* pWidth, int* pHeight, std::vector<D3DCOLOR>* pPixels)
 {
     const auto id = reinterpret_cast<std::uintptr_t>(name);
     if (reinterpret_cast<std::uintptr_t>(type) != 2 || (id != 104 && id != 105))
@@ -378,7 +376,10 @@ bool FakeLoader(HMODULE, const char* name, const char* type, int* pWidth, int* p
     return true;
 }
 
-const char* ResourceId(std::uintptr_t id) { return reinterpret_cast<const char*>(id); }
+const char* ResourceId(std::uintptr_t id)
+{
+    return reinterpret_cast<const char*>(id);
+}
 
 TEST_F(LookTest, TexturesLoadFromResourcesThroughTheInstalledLoader)
 {

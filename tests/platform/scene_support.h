@@ -10,12 +10,12 @@
 
 inline constexpr float kPi = 3.14159265358979f;
 
-#define EXPECT_VEC_NEAR(v, ex, ey, ez, tol)  \
-    do {                                     \
-        const D3DVECTOR v_ = (v);            \
-        EXPECT_NEAR(v_.x, (ex), (tol));      \
-        EXPECT_NEAR(v_.y, (ey), (tol));      \
-        EXPECT_NEAR(v_.z, (ez), (tol));      \
+#define EXPECT_VEC_NEAR(v, ex, ey, ez, tol)                                                                            \
+    do {                                                                                                               \
+        const D3DVECTOR v_ = (v);                                                                                      \
+        EXPECT_NEAR(v_.x, (ex), (tol));                                                                                \
+        EXPECT_NEAR(v_.y, (ey), (tol));                                                                                \
+        EXPECT_NEAR(v_.z, (ez), (tol));                                                                                \
     } while (0)
 
 class SceneTest : public ::testing::Test {

@@ -30,8 +30,7 @@ protected:
     void Aim(D3DVECTOR source, D3DVECTOR target)
     {
         camera->SetPosition(scene, source.x, source.y, source.z);
-        ASSERT_EQ(camera->SetOrientation(scene, target.x - source.x, target.y - source.y, target.z - source.z, 0, 1,
-                                         0),
+        ASSERT_EQ(camera->SetOrientation(scene, target.x - source.x, target.y - source.y, target.z - source.z, 0, 1, 0),
                   S_OK);
     }
 
@@ -108,8 +107,8 @@ TEST_F(ViewportTest, ProjectionFollowsFieldAndClippingPlanes)
 TEST_F(ViewportTest, TransformAndInverseTransformRoundTrip)
 {
     Aim({0, 13.2f, -11.1f}, {0, 12.3f, -10.7f});
-    for (const D3DVECTOR p : {D3DVECTOR{0, 0, -3}, D3DVECTOR{-2.5f, 0, -0.5f}, D3DVECTOR{2.9f, 1, -5.5f},
-                              D3DVECTOR{0.3f, -1, -14}}) {
+    for (const D3DVECTOR p :
+         {D3DVECTOR{0, 0, -3}, D3DVECTOR{-2.5f, 0, -0.5f}, D3DVECTOR{2.9f, 1, -5.5f}, D3DVECTOR{0.3f, -1, -14}}) {
         D3DRMVECTOR4D h;
         ASSERT_EQ(viewport->Transform(&h, &p), S_OK);
         D3DVECTOR back;
@@ -192,9 +191,7 @@ TEST_F(ViewportTest, PickOrdersHitsNearestFirstAndSkipsWhatCannotBeSeen)
 {
     // Two squares facing the camera (which looks along +z from the origin)
     // at z = 10 and z = 5, in frames of their own; the far one added first.
-    auto facing = [&](float z) {
-        return NewQuad({-1, -1, z}, {-1, 1, z}, {1, 1, z}, {1, -1, z});
-    };
+    auto facing = [&](float z) { return NewQuad({-1, -1, z}, {-1, 1, z}, {1, 1, z}, {1, -1, z}); };
     IDirect3DRMMesh* farQuad = facing(0);
     IDirect3DRMMesh* nearQuad = facing(0);
     IDirect3DRMFrame2* farFrame = NewFrame(scene);
@@ -268,8 +265,8 @@ TEST_F(ViewportTest, PickSeesMeshesInMovedAndSpinningFrames)
     rm->CreateMeshBuilder(&builder);
     IDirect3DRMFace* top = nullptr;
     builder->CreateFace(&top);
-    for (const D3DVECTOR& v : {D3DVECTOR{-0.5f, 0.5f, -0.5f}, D3DVECTOR{-0.5f, 0.5f, 0.5f},
-                               D3DVECTOR{0.5f, 0.5f, 0.5f}, D3DVECTOR{0.5f, 0.5f, -0.5f}})
+    for (const D3DVECTOR& v : {D3DVECTOR{-0.5f, 0.5f, -0.5f}, D3DVECTOR{-0.5f, 0.5f, 0.5f}, D3DVECTOR{0.5f, 0.5f, 0.5f},
+                               D3DVECTOR{0.5f, 0.5f, -0.5f}})
         top->AddVertex(v.x, v.y, v.z);
     top->Release();
     IDirect3DRMMesh* box = nullptr;
