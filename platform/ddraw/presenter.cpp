@@ -121,6 +121,23 @@ std::uint32_t Nearest(std::uint32_t c)
     return bestColour;
 }
 
+// Draws the current texture scaled into the window, bars black.
+void DrawPicture()
+{
+    State& s = st();
+    int outW = 0, outH = 0;
+    SDL_GetRendererOutputSize(s.renderer, &outW, &outH);
+    // The window may have changed size (full screen toggled, resized by the
+    // user): draw on all of it.
+    SDL_RenderSetViewport(s.renderer, nullptr);
+    const RECT r = LetterboxRect(outW, outH, s.texW, s.texH);
+    const SDL_Rect dst{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(s.renderer);
+    if (s.texture)
+        SDL_RenderCopy(s.renderer, s.texture, nullptr, &dst);
+}
+
 std::uint32_t To565(std::uint32_t c)
 {
     // Keep the top 5, 6 and 5 bits, and show them widened as a screen does.
@@ -234,13 +251,7 @@ void Present(const std::uint32_t* pixels, int width, int height, int pitchPixels
             return;
     }
     SDL_UpdateTexture(s.texture, nullptr, s.picture.data(), width * 4);
-    int outW = 0, outH = 0;
-    SDL_GetRendererOutputSize(s.renderer, &outW, &outH);
-    const RECT r = LetterboxRect(outW, outH, width, height);
-    const SDL_Rect dst{r.left, r.top, r.right - r.left, r.bottom - r.top};
-    SDL_SetRenderDrawColor(s.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(s.renderer);
-    SDL_RenderCopy(s.renderer, s.texture, nullptr, &dst);
+    DrawPicture();
     SDL_RenderPresent(s.renderer);
 }
 
@@ -262,7 +273,12 @@ bool ReadWindow(std::vector<std::uint32_t>* pixels, int* width, int* height)
     if (SDL_GetRendererOutputSize(s.renderer, &w, &h) != 0 || w <= 0 || h <= 0)
         return false;
     pixels->resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    if (SDL_RenderReadPixels(s.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels->data(), w * 4) != 0)
+    // What a buffer holds after it was shown is undefined: draw the picture
+    // again, read it, then show it.
+    DrawPicture();
+    const bool read = SDL_RenderReadPixels(s.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels->data(), w * 4) == 0;
+    SDL_RenderPresent(s.renderer);
+    if (!read)
         return false;
     if (width)
         *width = w;
