@@ -228,6 +228,14 @@ TEST_F(FileMapAssertions, PeeksAndRelativeSeeksInsideTheCacheKeepThePosition)
     ASSERT_TRUE(f.Read(b, 2));
     EXPECT_EQ(b[0], bytes[0x1001]);
     EXPECT_EQ(b[1], bytes[0x1002]);
+    // A step back one byte further than was read since the cache was dropped.
+    ASSERT_TRUE(f.Seek(5, 0));
+    ASSERT_TRUE(f.Read(b, 8));
+    ASSERT_TRUE(f.Seek(-9, 1));
+    EXPECT_EQ(f.GetPosition(), 4);
+    ASSERT_TRUE(f.Read(b, 2));
+    EXPECT_EQ(b[0], bytes[4]);
+    EXPECT_EQ(b[1], bytes[5]);
     // A peek at the very end of the cached bytes.
     ASSERT_TRUE(f.Seek(0x7FFD, 0));
     ASSERT_TRUE(f.Read(b, 1));
