@@ -4,6 +4,7 @@
 #include "anim/memmgr.h"
 #include "platform/base/syserror.h"
 #include "platform/files/filehandle.h"
+#include "platform/resources/resources.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -34,6 +35,8 @@ void FILEMAP::Reset()
     fOwnsHandle = 0;
     position = 0;
     fReadOnly = 0;
+    hResInfo = nullptr;
+    hResData = nullptr;
     cbCache = 0;
     cbCacheUsed = 0;
 }
@@ -55,6 +58,15 @@ int FILEMAP::Open(const char* path, unsigned openMode)
 {
     if (fOpen)
         Close();
+    if (!path)
+        return FALSE_SetLastError(ERROR_INVALID_PARAMETER);
+    // Pictures and cut sheets built into the program come first.
+    if (openMode == 0) {
+        HMODULE program = GetModuleHandleA(nullptr);
+        for (const char* type : {static_cast<const char*>(RT_BITMAP), "CutSheet"})
+            if (FindResourceA(program, path, type))
+                return Open(program, path, type);
+    }
     // A name given as a resource number names no file.
     if (reinterpret_cast<std::uintptr_t>(path) <= 0xFFFF)
         return FALSE_SetLastError(ERROR_FILE_NOT_FOUND);
@@ -65,6 +77,26 @@ int FILEMAP::Open(const char* path, unsigned openMode)
     hFile = h;
     mode = openMode;
     fOwnsHandle = 1;
+    return 1;
+}
+
+int FILEMAP::Open(HINSTANCE module, const char* name, const char* type)
+{
+    if (fOpen)
+        Close();
+    HRSRC info = FindResourceA(module, name, type);
+    HGLOBAL handle = info ? LoadResource(module, info) : nullptr;
+    void* bytes = handle ? LockResource(handle) : nullptr;
+    if (!bytes)
+        return FALSE_SetLastError(-1);
+    fOpen = 1;
+    fMemory = 1;
+    fReadOnly = 1;
+    pData = static_cast<unsigned char*>(bytes);
+    cbSize = SizeofResource(module, info);
+    position = 0;
+    hResInfo = info;
+    hResData = handle;
     return 1;
 }
 
@@ -89,6 +121,8 @@ int FILEMAP::Close()
     int ok = 1;
     if (!fMemory && fOwnsHandle && !CloseFileHandle(hFile))
         ok = FALSE_SetLastError(-1);
+    // A resource's bytes belong to the program and live as long as it; the
+    // handles are simply forgotten.
     if (pCache) {
         MemMgr_FreeMemory(pCache, kModule, __LINE__);
         pCache = nullptr;

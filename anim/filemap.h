@@ -20,9 +20,13 @@ public:
     // Adopts an open file handle; the handle stays the caller's.
     int Open(int hFile, unsigned mode);
     // Opens a file by name: mode 0 reads, bit 0x1000 creates (or empties) the
-    // file, anything else opens it with that access mode. Names that are
-    // resource numbers (not above 0xFFFF) fail.
+    // file, anything else opens it with that access mode. For reading, a
+    // bitmap or "CutSheet" resource of that name in the program comes before
+    // any file. Names that are resource numbers (not above 0xFFFF) and name
+    // no such resource fail.
     int Open(const char* path, unsigned mode);
+    // Reads the bytes of a resource of the module (read only).
+    int Open(HINSTANCE module, const char* name, const char* type);
     // Reads (and writes into) the caller's bytes, which are neither copied
     // nor owned.
     int Open(unsigned char* data, unsigned size);
@@ -63,6 +67,8 @@ private:
     int fOwnsHandle = 0;                // file mode
     unsigned position = 0;              // memory mode
     int fReadOnly = 0;                  // memory mode: a program resource
+    HRSRC hResInfo = nullptr;           // memory mode over a resource
+    HGLOBAL hResData = nullptr;
     unsigned char* pCache = nullptr;    // file mode: read-ahead block
     unsigned cbCache = 0;               // cached bytes not yet consumed
     unsigned cbCacheUsed = 0;           // cached bytes already consumed

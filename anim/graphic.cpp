@@ -6,6 +6,7 @@
 #include "anim/memmgr.h"
 #include "anim/readgif.h"
 #include "platform/base/syserror.h"
+#include "platform/resources/resources.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -150,6 +151,14 @@ GRAPHIC::GRAPHIC(FILEMAP& f, unsigned long transparent)
     Init();
     AddToList();
     if (Load(f, transparent))
+        ZephaneSetLastError(0);
+}
+
+GRAPHIC::GRAPHIC(HINSTANCE module, const char* name, unsigned long transparent)
+{
+    Init();
+    AddToList();
+    if (Load(module, name, transparent))
         ZephaneSetLastError(0);
 }
 
@@ -370,6 +379,17 @@ int GRAPHIC::Load(const char* path, unsigned long transparent)
 {
     FILEMAP f;
     if (!f.Open(path, 0)) {
+        const int error = ZephaneGetLastError();
+        Release();
+        return FALSE_SetLastError(error);
+    }
+    return Load(f, transparent);
+}
+
+int GRAPHIC::Load(HINSTANCE module, const char* name, unsigned long transparent)
+{
+    FILEMAP f;
+    if (!f.Open(module, name, RT_BITMAP)) {
         const int error = ZephaneGetLastError();
         Release();
         return FALSE_SetLastError(error);

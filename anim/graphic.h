@@ -38,6 +38,8 @@ public:
     GRAPHIC(long w, long h, unsigned short depth, RGBQUAD* colours, unsigned long transparent);
     GRAPHIC(GRAPHIC* parent, RECT* r, unsigned long transparent);
     GRAPHIC(FILEMAP& f, unsigned long transparent);
+    // A bitmap resource of the module.
+    GRAPHIC(HINSTANCE module, const char* name, unsigned long transparent);
     GRAPHIC(const char* path, unsigned long transparent);
     GRAPHIC(int hFile, unsigned long transparent);
     ~GRAPHIC();
@@ -49,6 +51,7 @@ public:
     int Realloc(long w, long h, unsigned short depth, PALETTEGROUP* group, unsigned long transparent);
     int Realloc(long w, long h, unsigned short depth, unsigned long transparent);
     int Load(FILEMAP& f, unsigned long transparent);
+    int Load(HINSTANCE module, const char* name, unsigned long transparent);
     int Load(const char* path, unsigned long transparent);
     int Load(int hFile, unsigned long transparent);
     int Load(GRAPHIC* parent, RECT* r, unsigned long transparent);

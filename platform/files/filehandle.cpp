@@ -1,6 +1,7 @@
 #include "platform/files/filehandle.h"
 
 #include "platform/base/syserror.h"
+#include "platform/files/files.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -11,24 +12,7 @@
 namespace {
 constexpr UINT kFailed = 0xFFFFFFFFu;
 
-DWORD SystemErrorFromErrno(int error)
-{
-    switch (error) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EBADF: return 6;  // the handle is invalid
-    case EINVAL: return ERROR_INVALID_PARAMETER;
-    case ENOSPC: return 112;  // the disk is full
-    default: return ERROR_INVALID_DATA;
-    }
-}
-
-void FailFromErrno() { SetLastError(SystemErrorFromErrno(errno)); }
+void FailFromErrno() { SetLastError(files::ErrorFromErrno(errno)); }
 }  // namespace
 
 HFILE OpenFileHandle(const char* path, UINT mode)
@@ -37,10 +21,11 @@ HFILE OpenFileHandle(const char* path, UINT mode)
         SetLastError(ERROR_PATH_NOT_FOUND);
         return HFILE_ERROR;
     }
-    std::string name(path);
-    for (char& c : name)
-        if (c == '\\')
-            c = '/';
+    // Names are matched without regard to case, with "/" or "\" between
+    // folders; a new file takes the spelling of an existing one.
+    const std::string name = (mode & OF_CREATE) ? files::PathForNewFile("", path) : files::FindPath("", path);
+    if (name.empty())
+        return HFILE_ERROR;
     int flags = 0;
     if (mode & OF_CREATE) {
         flags = O_RDWR | O_CREAT | O_TRUNC;

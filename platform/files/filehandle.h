@@ -21,7 +21,8 @@ constexpr int FILE_CURRENT = 1;
 constexpr int FILE_END = 2;
 
 // Opens path with the access mode in the low two bits of mode, or creates it
-// with OF_CREATE. Both "/" and "\" separate folders. HFILE_ERROR with the
+// with OF_CREATE. Names match without regard to case and both "/" and "\"
+// separate folders. HFILE_ERROR with the
 // system's last error set when the file cannot be opened.
 HFILE OpenFileHandle(const char* path, UINT mode);
 

@@ -164,8 +164,11 @@ TEST(FileMapLines, LongLinesAreCutAtTheLimitAndTheRestFollows)
 TEST(FileMapFile, OpenFailuresKeepTheSystemError)
 {
     FILEMAP f;
-    EXPECT_FALSE(f.Open("/nonexistent-folder-of-tests/none.bmp", 0));
+    const std::string missing = (fs::temp_directory_path() / "filemap-test-no-such-file.bmp").string();
+    EXPECT_FALSE(f.Open(missing.c_str(), 0));
     EXPECT_EQ(ZephaneGetLastError(), static_cast<int>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(f.Open("/nonexistent-folder-of-tests/none.bmp", 0));
+    EXPECT_EQ(ZephaneGetLastError(), static_cast<int>(ERROR_PATH_NOT_FOUND));
     EXPECT_FALSE(f.fIsOpen());
     EXPECT_FALSE(f.Open(reinterpret_cast<const char*>(104), 0));
 }
@@ -358,4 +361,56 @@ TEST(FileMapFile, AnAdoptedHandleStaysOpenAfterClose)
     }
     EXPECT_EQ(SeekFileHandle(h, 0, FILE_BEGIN), 0);
     EXPECT_TRUE(CloseFileHandle(h));
+}
+
+// ---- resources -------------------------------------------------------------------
+
+#include "platform/resources/resources.h"
+
+TEST(FileMapResource, AResourceOpensAsReadOnlyMemoryAndComesBeforeAFile)
+{
+    TempFile file(PatternBytes(64));
+    static const unsigned char picture[] = {'B', 'M', 1, 2, 3, 4, 5};
+    static std::string name;
+    name = file.path();
+    const resources::ResourceEntry entries[] = {
+        {2, nullptr, 0, name.c_str(), 1033, picture, sizeof picture},
+        {0, "CutSheet", 0, "SHEET1", 1033, picture + 2, 3},
+    };
+    resources::RegisterTable(entries, 2);
+    struct Unregister {
+        const resources::ResourceEntry* e;
+        ~Unregister() { resources::UnregisterTable(e); }
+    } unregister{entries};
+
+    FILEMAP f;
+    ASSERT_TRUE(f.Open(name.c_str(), 0));
+    EXPECT_TRUE(f.fIsMemory());
+    EXPECT_EQ(f.GetSize(), 7);
+    unsigned char b[7];
+    ASSERT_TRUE(f.Read(b, 7));
+    EXPECT_EQ(std::memcmp(b, picture, 7), 0);
+    EXPECT_FALSE(f.Write("x", 1));
+    ASSERT_TRUE(f.Open("sheet1", 0));  // names match without regard to case
+    EXPECT_EQ(f.GetSize(), 3);
+    // Opened for writing, the same name is the file.
+    ASSERT_TRUE(f.Open(name.c_str(), OF_READWRITE));
+    EXPECT_FALSE(f.fIsMemory());
+    EXPECT_EQ(f.GetSize(), 64);
+    f.Close();
+    EXPECT_FALSE(f.Open(GetModuleHandleA(nullptr), "no such picture", RT_BITMAP));
+    EXPECT_EQ(ZephaneGetLastError(), static_cast<int>(ERROR_RESOURCE_NAME_NOT_FOUND));
+}
+
+TEST(FileMapFile, NamesAreMatchedWithoutRegardToCase)
+{
+    const auto folder = fs::temp_directory_path() / ("FileMap_Case_" + std::to_string(::getpid()));
+    fs::create_directories(folder / "Data");
+    std::ofstream(folder / "Data" / "Pic.BMP") << "hello";
+    FILEMAP f;
+    const std::string spelled = (folder / "data").string() + "\\pic.bmp";
+    ASSERT_TRUE(f.Open(spelled.c_str(), 0));
+    EXPECT_EQ(f.GetSize(), 5);
+    f.Close();
+    fs::remove_all(folder);
 }

@@ -217,7 +217,7 @@ TEST(BitmapLoad, FromAFileByNameAndTheTransparentColourIsKept)
     EXPECT_EQ(g.HitTest(1, 1), 1);
     EXPECT_EQ(g.HitTest(9, 1), 0);
 
-    GRAPHIC missing("/nonexistent-folder-of-tests/x.bmp", kNone);
+    GRAPHIC missing((std::filesystem::temp_directory_path() / "graphic-test-no-such.bmp").string().c_str(), kNone);
     EXPECT_EQ(ZephaneGetLastError(), static_cast<int>(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(missing.fEmpty());
 }
@@ -494,4 +494,27 @@ TEST(GraphicDeviceContext, UsesAreCountedAndOnlyTheLastReleaseFreesTheContext)
     HDC c = g.GetDIBDC();
     EXPECT_NE(c, nullptr);
     EXPECT_TRUE(g.ReleaseDC(c, 0));
+}
+
+#include "platform/resources/resources.h"
+
+TEST(BitmapLoad, ABitmapResourceLoadsAsStoredWithoutAFileHeader)
+{
+    BitmapSpec spec;
+    spec.width = 3;
+    spec.height = 2;
+    spec.depth = 8;
+    spec.colours = Colours(8);
+    spec.fileHeader = false;
+    static Bytes stored;
+    stored = imagefiles::BuildBitmap(spec, [](int x, int y) { return static_cast<std::uint32_t>(x + 10 * y); });
+    const resources::ResourceEntry entry{2, nullptr, 0, "ARROW", 1033, stored.data(), static_cast<DWORD>(stored.size())};
+    HMODULE module = resources::RegisterTable(&entry, 1, "graphic-test-module");
+    GRAPHIC g(module, "arrow", kNone);
+    EXPECT_EQ(ZephaneGetLastError(), 0);
+    EXPECT_EQ(g.GetPixelValue(2, 1), 12u);
+    GRAPHIC none(module, "nothing", kNone);
+    EXPECT_EQ(ZephaneGetLastError(), static_cast<int>(ERROR_RESOURCE_NAME_NOT_FOUND));
+    EXPECT_TRUE(none.fEmpty());
+    resources::UnregisterTable(&entry);
 }
