@@ -6,6 +6,7 @@
 #include "anim/memmgr.h"
 #include "anim/readgif.h"
 #include "platform/base/syserror.h"
+#include "platform/ddraw/ddraw.h"
 #include "platform/resources/resources.h"
 
 #include <algorithm>
@@ -82,6 +83,7 @@ void GRAPHIC::Init()
     hbmDisplaced = nullptr;
     nDCUses = 0;
     fSurfaceDC = 0;
+    fDCChanged = 0;
     pGroup = nullptr;
     clrTransparent = kNone;
     clrKeySet = kNone;
@@ -221,24 +223,23 @@ void GRAPHIC::FreeAlphaMap()
 // link stays.
 void GRAPHIC::FreeImage()
 {
-    pTexture = nullptr;
-    pSurface = nullptr;
-    fSurfaceStale = 0;
-    clrKeySet = kNone;
     for (unsigned i = 0; i < nChildren; ++i)
         if (apChildren[i])
             apChildren[i]->Release();
     nChildren = 0;
     if (hdc) {
-        if (!fSurfaceDC) {
-            graphicenv::SelectBitmap(hdc, hbmDisplaced);
-            graphicenv::DeleteMemoryDC(hdc);
-        }
+        if (fSurfaceDC)
+            pSurface->ReleaseDC(hdc);
+        else
+            graphicenv::CloseDIBContext(hdc, hbm, 0);
         hdc = nullptr;
         hbmDisplaced = nullptr;
         nDCUses = 0;
         fSurfaceDC = 0;
+        fDCChanged = 0;
     }
+    pTexture = nullptr;
+    ReleaseSurface();
     if (hbm)
         graphicenv::DeleteBitmap(hbm);
     if (pbmi)
@@ -950,8 +951,8 @@ unsigned long GRAPHIC::CalculateColorKey(COLORREF colour)
     if (displayDepth == 24 || displayDepth == 32)
         return (static_cast<unsigned long>(GetRValue(colour)) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
     // At 16 bits and below the key is the value the display's surfaces use
-    // for the colour, which only the display can tell.
-    return clrOPAQUE_SetLastError(errNoDirectDraw);
+    // for the colour, as the surface itself tells.
+    return FindColorKey(colour);
 }
 
 unsigned long GRAPHIC::GetColorValue(COLORREF colour)
@@ -980,17 +981,9 @@ int GRAPHIC::GetPaletteEntries(unsigned short start, unsigned short count, PALET
     const unsigned take = std::min<unsigned>(count, n - first);
     if (take == 0 || !entries)
         return FALSE_SetLastError(ERROR_INVALID_PARAMETER);
-    // The table is read from the bitmap itself through a memory device
-    // context (the one handed out, when there is one).
+    // The table is read from the bitmap itself.
     RGBQUAD quads[256];
-    const bool temporary = !root->hdc;
-    HDC dc = temporary ? graphicenv::CreateMemoryDC() : root->hdc;
-    HBITMAP old = temporary ? graphicenv::SelectBitmap(dc, root->hbm) : nullptr;
-    const UINT got = graphicenv::GetDIBColorTable(dc, first, take, quads);
-    if (temporary) {
-        graphicenv::SelectBitmap(dc, old);
-        graphicenv::DeleteMemoryDC(dc);
-    }
+    const UINT got = graphicenv::GetDIBColorTable(root->hbm, first, take, quads);
     if (got != take)
         return FALSE_SetLastError(ERROR_INVALID_PARAMETER);
     for (unsigned i = 0; i < take; ++i)
@@ -1013,16 +1006,9 @@ int GRAPHIC::SetPaletteEntries(unsigned short start, unsigned short count, PALET
     RGBQUAD quads[256];
     for (unsigned i = 0; i < take; ++i)
         quads[i] = RGBQUAD{entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
-    const bool temporary = !root->hdc;
-    HDC dc = temporary ? graphicenv::CreateMemoryDC() : root->hdc;
-    HBITMAP old = temporary ? graphicenv::SelectBitmap(dc, root->hbm) : nullptr;
-    const UINT put = graphicenv::SetDIBColorTable(dc, first, take, quads);
+    const UINT put = graphicenv::SetDIBColorTable(root->hbm, first, take, quads);
     // The header copy follows the bitmap's own table.
-    graphicenv::GetDIBColorTable(dc, 0, n, root->pColors);
-    if (temporary) {
-        graphicenv::SelectBitmap(dc, old);
-        graphicenv::DeleteMemoryDC(dc);
-    }
+    graphicenv::GetDIBColorTable(root->hbm, 0, n, root->pColors);
     if (put != take)
         return FALSE_SetLastError(ERROR_INVALID_PARAMETER);
     root->PixelsChanged(0);
@@ -1050,15 +1036,15 @@ HDC GRAPHIC::GetDIBDC()
         ++root->nDCUses;
         return root->hdc;
     }
-    HDC dc = graphicenv::CreateMemoryDC();
+    HDC dc = graphicenv::OpenDIBContext(root->hbm);
     if (!dc) {
         ZephaneSetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    root->hbmDisplaced = graphicenv::SelectBitmap(dc, root->hbm);
     root->hdc = dc;
     root->nDCUses = 1;
     root->fSurfaceDC = 0;
+    root->fDCChanged = 0;
     return dc;
 }
 
@@ -1068,19 +1054,23 @@ int GRAPHIC::ReleaseDC(HDC dc, int fChanged)
     if (!dc || dc != root->hdc || root->nDCUses <= 0)
         return FALSE_SetLastError(ERROR_INVALID_PARAMETER);
     if (fChanged) {
-        // What was drawn reaches the surface and texture when they are next
-        // made from the bitmap.
-        root->PixelsChanged(1);
+        // A change through the bitmap's context reaches the surface when it
+        // is next refilled; one through the surface's context is already
+        // there. Either way the texture is made again.
+        if (!root->fSurfaceDC)
+            root->PixelsChanged(1);
         root->pTexture = nullptr;
+        root->fDCChanged = 1;
     }
     if (--root->nDCUses == 0) {
-        if (!root->fSurfaceDC) {
-            graphicenv::SelectBitmap(dc, root->hbmDisplaced);
-            graphicenv::DeleteMemoryDC(dc);
-        }
+        if (root->fSurfaceDC)
+            root->pSurface->ReleaseDC(dc);
+        else
+            graphicenv::CloseDIBContext(dc, root->hbm, root->fDCChanged);
         root->hdc = nullptr;
         root->hbmDisplaced = nullptr;
         root->fSurfaceDC = 0;
+        root->fDCChanged = 0;
     }
     return 1;
 }

@@ -3,13 +3,14 @@
 // child: a rectangular view into another graphic that shares its pixels.
 #pragma once
 
-#include "platform/base/bitmaptypes.h"
+#include "platform/gdi/dib.h"
 #include "platform/base/types.h"
+#include "platform/gdi/gdi.h"
 
 class FILEMAP;
 class PALETTEGROUP;
-struct IDirectDrawSurface;
-struct IDirect3DRMTexture2;
+class IDirectDrawSurface;
+class IDirect3DRMTexture2;
 
 enum ALPHATYPE : int {
     atNone = 0,      // opaque; drawn with colour-keyed blits
@@ -104,8 +105,37 @@ public:
     int HitTest(long x, long y);
 
     // ---- device contexts ----
+    // The surface's device context (the surface is made first).
+    HDC GetDC();
+    // A device context drawing on the bitmap; the palette group first
+    // writes its shared palette into the graphic.
     HDC GetDIBDC();
+    // Both getters count uses; the last release frees the context. fChanged
+    // says the pictures made from the bitmap must follow what was drawn.
     int ReleaseDC(HDC dc, int fChanged);
+
+    // ---- surfaces and drawing ----
+    // The graphic's surface, made from the bitmap on demand, with the source
+    // colour key of the transparent colour. A child gives its parent's.
+    IDirectDrawSurface* GetSurface();
+    // The pixel value a surface uses for a colour (0xFFFFFFFF on failure).
+    unsigned long FindColorKey(COLORREF colour);
+    static unsigned long FindColorKey(IDirectDrawSurface* surface, COLORREF colour);
+    // w or h given as 0x80000000 means: to the edge of the source.
+    int DrawTo(IDirectDrawSurface* target, int x, int y, int w, int h, int srcX, int srcY);
+    int DrawTo(GRAPHIC* target, int x, int y, int w, int h, int srcX, int srcY);
+    // Plain copies of the bitmap, without transparency or translucency.
+    int DrawDIBTo(HDC target, HDC scratch, int x, int y, int w, int h, int srcX, int srcY);
+    int DrawDIBTo(GRAPHIC* target, int x, int y, int w, int h, int srcX, int srcY);
+    int DrawDIBTo(IDirectDrawSurface* target, int x, int y, int w, int h, int srcX, int srcY);
+    // Draws into the target's bitmap, keeping the transparent colour out.
+    int DrawToDIB(GRAPHIC* target, int x, int y, int w, int h, int srcX, int srcY);
+    // Blends source onto target with the translucency; 0 or an error code.
+    static HRESULT AlphaBlend(IDirectDrawSurface* target, long x, long y, IDirectDrawSurface* source, RECT* src,
+                              ALPHAINFO* info, unsigned long key, unsigned short depth);
+    // Every graphic drops its surface (around display changes); they are
+    // made again from the bitmaps on next use.
+    static void FreeAllSurfaces();
 
     PALETTEGROUP* GetPaletteGroup() const { return pGroup; }
     // Set by the palette group when the graphic joins or leaves it.
@@ -131,6 +161,9 @@ private:
     int LoadGifFirstFrame(FILEMAP& f, unsigned long transparent);
     void PixelsChanged(int fMeshes);
     int fPixelIsTransparent(long x, long y);
+    void ReleaseSurface();
+    int RedrawSurface();
+    void ClampSource(int& w, int& h, int& srcX, int& srcY);
 
     // The header copy: header, then for depths up to 8 the colour table.
     BITMAPINFO* pbmi;
@@ -152,6 +185,7 @@ private:
     HBITMAP hbmDisplaced;
     int nDCUses;
     int fSurfaceDC;
+    int fDCChanged;
     PALETTEGROUP* pGroup;
     unsigned long clrTransparent;
     unsigned long clrKeySet;

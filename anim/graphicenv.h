@@ -1,12 +1,13 @@
 // What GRAPHIC takes from its surroundings: device-independent bitmap
-// sections with their device contexts, the display's depth and palette, the
-// system palette, and the palette group a graphic belongs to. Every call
-// that GRAPHIC makes outside itself passes through here, so the graphic's own
-// rules stay the same whichever drawing services are underneath.
+// sections and the device contexts drawn on them, the display's depth and
+// palette, the system palette, and the palette group a graphic belongs to.
+// Every call that GRAPHIC makes outside itself for these passes through
+// here, so the graphic's own rules stay the same whichever drawing services
+// are underneath.
 #pragma once
 
-#include "platform/base/bitmaptypes.h"
 #include "platform/base/types.h"
+#include "platform/gdi/dib.h"
 
 class GRAPHIC;
 class PALETTEGROUP;
@@ -19,24 +20,25 @@ namespace graphicenv {
 // memory cannot be had.
 HBITMAP CreateDIBSection(const BITMAPINFO* info, void** bits);
 void DeleteBitmap(HBITMAP bitmap);
+// The bitmap's own colour table: count entries from start; the number of
+// entries read or written (0 on failure).
+UINT GetDIBColorTable(HBITMAP bitmap, UINT start, UINT count, RGBQUAD* colours);
+UINT SetDIBColorTable(HBITMAP bitmap, UINT start, UINT count, const RGBQUAD* colours);
 
-// ---- memory device contexts ------------------------------------------------------
-HDC CreateMemoryDC();
-void DeleteMemoryDC(HDC dc);
-// Selects bitmap into dc and returns the bitmap it displaced (null for none).
-HBITMAP SelectBitmap(HDC dc, HBITMAP bitmap);
-// The colour table of the bitmap selected into dc: count entries from start;
-// the number of entries read or written (0 on failure).
-UINT GetDIBColorTable(HDC dc, UINT start, UINT count, RGBQUAD* colours);
-UINT SetDIBColorTable(HDC dc, UINT start, UINT count, const RGBQUAD* colours);
+// ---- device contexts on bitmap sections -------------------------------------------
+// A device context that draws on the bitmap's picture. The drawing services
+// work on 32-bit colour, so the context holds the picture in that form;
+// closing it with fWriteBack puts what was drawn back into the bitmap (at
+// palette depths as the nearest colour of its table).
+HDC OpenDIBContext(HBITMAP bitmap);
+void CloseDIBContext(HDC dc, HBITMAP bitmap, int fWriteBack);
 
 // ---- the display -----------------------------------------------------------------
 // Bits per pixel of the display's mode; 0 when there is no display.
 unsigned short DisplayDepth();
-// The display's palette group, null when it has none.
+// The display's palette group when the display shows a palette, else null.
 PALETTEGROUP* DisplayPaletteGroup();
-// The palette the system starts with: its static colours at both ends and a
-// spread of colours between them.
+// The palette the system starts with.
 void GetSystemPalette(PALETTEENTRY entries[256]);
 
 // ---- palette groups --------------------------------------------------------------

@@ -1,9 +1,10 @@
-// Records of device-independent bitmaps and palettes, as bitmap files store
-// them and as the drawing services take them: the bitmap headers, colour
-// table entries and palette entries.
+// Records of device-independent bitmaps, as bitmap files store them and as
+// the drawing services take them: the bitmap headers and colour table
+// entries.
 #pragma once
 
 #include "platform/base/types.h"
+#include "platform/gdi/gdi.h"
 
 struct BITMAPCOREHEADER {
     DWORD bcSize;
@@ -40,14 +41,6 @@ struct RGBQUAD {
 struct BITMAPINFO {
     BITMAPINFOHEADER bmiHeader;
     RGBQUAD bmiColors[1];
-};
-
-// A palette entry: red, green, blue and flags.
-struct PALETTEENTRY {
-    BYTE peRed;
-    BYTE peGreen;
-    BYTE peBlue;
-    BYTE peFlags;
 };
 
 // Uncompressed pixel rows.
