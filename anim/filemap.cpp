@@ -14,7 +14,7 @@ namespace {
 constexpr const char* kModule = "filemap.cpp";
 constexpr int kErrorInvalidHandle = 6;
 constexpr UINT kIoFailed = 0xFFFFFFFFu;
-}  // namespace
+} // namespace
 
 FILEMAP::FILEMAP() = default;
 

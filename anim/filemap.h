@@ -60,16 +60,16 @@ private:
 
     int fOpen = 0;
     int fMemory = 0;
-    int hFile = -1;                     // file mode
-    unsigned char* pData = nullptr;     // memory mode
-    unsigned mode = 0;                  // file mode: the access mode
-    unsigned cbSize = 0;                // memory mode: the block's size
-    int fOwnsHandle = 0;                // file mode
-    unsigned position = 0;              // memory mode
-    int fReadOnly = 0;                  // memory mode: a program resource
-    HRSRC hResInfo = nullptr;           // memory mode over a resource
+    int hFile = -1;                 // file mode
+    unsigned char* pData = nullptr; // memory mode
+    unsigned mode = 0;              // file mode: the access mode
+    unsigned cbSize = 0;            // memory mode: the block's size
+    int fOwnsHandle = 0;            // file mode
+    unsigned position = 0;          // memory mode
+    int fReadOnly = 0;              // memory mode: a program resource
+    HRSRC hResInfo = nullptr;       // memory mode over a resource
     HGLOBAL hResData = nullptr;
-    unsigned char* pCache = nullptr;    // file mode: read-ahead block
-    unsigned cbCache = 0;               // cached bytes not yet consumed
-    unsigned cbCacheUsed = 0;           // cached bytes already consumed
+    unsigned char* pCache = nullptr; // file mode: read-ahead block
+    unsigned cbCache = 0;            // cached bytes not yet consumed
+    unsigned cbCacheUsed = 0;        // cached bytes already consumed
 };

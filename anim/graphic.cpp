@@ -20,11 +20,20 @@ constexpr unsigned long kNone = 0xFFFFFFFFul;
 constexpr unsigned kHeaderSize = 40;
 constexpr unsigned kFileHeaderSize = 14;
 
-unsigned RowSize(long w, unsigned depth) { return static_cast<unsigned>((static_cast<std::uint64_t>(w) * depth + 31) / 32 * 4); }
+unsigned RowSize(long w, unsigned depth)
+{
+    return static_cast<unsigned>((static_cast<std::uint64_t>(w) * depth + 31) / 32 * 4);
+}
 
-bool fValidDepth(unsigned d) { return d == 1 || d == 4 || d == 8 || d == 16 || d == 24 || d == 32; }
+bool fValidDepth(unsigned d)
+{
+    return d == 1 || d == 4 || d == 8 || d == 16 || d == 24 || d == 32;
+}
 
-WORD Le16(const unsigned char* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+WORD Le16(const unsigned char* p)
+{
+    return static_cast<WORD>(p[0] | (p[1] << 8));
+}
 DWORD Le32(const unsigned char* p)
 {
     return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
@@ -41,20 +50,32 @@ void Put32(unsigned char* p, DWORD v)
         p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
-COLORREF FromQuad(const RGBQUAD& q) { return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue); }
+COLORREF FromQuad(const RGBQUAD& q)
+{
+    return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+}
 
-bool fSameColour(COLORREF a, COLORREF b) { return (a & 0xFFFFFF) == (b & 0xFFFFFF); }
+bool fSameColour(COLORREF a, COLORREF b)
+{
+    return (a & 0xFFFFFF) == (b & 0xFFFFFF);
+}
 
-unsigned Hash(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); }
+unsigned Hash(COLORREF c)
+{
+    return GetRValue(c) + GetGValue(c) + GetBValue(c);
+}
 
 // 16-bit pixels of a bitmap are 5-5-5: red in bits 10 to 14.
-unsigned long Pack555(COLORREF c) { return ((GetRValue(c) >> 3) << 10) | ((GetGValue(c) >> 3) << 5) | (GetBValue(c) >> 3); }
+unsigned long Pack555(COLORREF c)
+{
+    return ((GetRValue(c) >> 3) << 10) | ((GetGValue(c) >> 3) << 5) | (GetBValue(c) >> 3);
+}
 COLORREF Unpack555(unsigned long v)
 {
     auto widen = [](unsigned c5) { return static_cast<BYTE>((c5 << 3) | (c5 >> 2)); };
     return RGB(widen((v >> 10) & 31), widen((v >> 5) & 31), widen(v & 31));
 }
-}  // namespace
+} // namespace
 
 GRAPHIC** GRAPHIC::apgrList = nullptr;
 unsigned GRAPHIC::npgrList = 0;
@@ -310,7 +331,8 @@ int GRAPHIC::Realloc(long w, long h, unsigned short depth, RGBQUAD* colours, uns
     FreeImage();
 
     const unsigned infoSize = kHeaderSize + tableSize * sizeof(RGBQUAD);
-    pbmi = static_cast<BITMAPINFO*>(MemMgr_AllocateMemory(static_cast<int>(infoSize), "GRAPHIC header", kModule, __LINE__));
+    pbmi = static_cast<BITMAPINFO*>(
+        MemMgr_AllocateMemory(static_cast<int>(infoSize), "GRAPHIC header", kModule, __LINE__));
     if (!pbmi)
         return FALSE_SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     std::memset(pbmi, 0, infoSize);
@@ -368,8 +390,7 @@ int GRAPHIC::Realloc(long w, long h, unsigned short depth, unsigned long transpa
 {
     if (depth == 0)
         depth = graphicenv::DisplayDepth();
-    if (!pParent && pbmi && GetWidth() >= w && GetHeight() >= h && GetDepth() >= depth && w > 0 && h > 0 &&
-        depth > 0)
+    if (!pParent && pbmi && GetWidth() >= w && GetHeight() >= h && GetDepth() >= depth && w > 0 && h > 0 && depth > 0)
         return 1;
     return Realloc(w, h, depth, static_cast<RGBQUAD*>(nullptr), transparent);
 }
@@ -601,7 +622,10 @@ int GRAPHIC::Save(FILEMAP& f, int fFileHeader)
 
 // ---- queries ---------------------------------------------------------------------
 
-int GRAPHIC::fEmpty() const { return pParent ? pParent->pbmi == nullptr : pbmi == nullptr; }
+int GRAPHIC::fEmpty() const
+{
+    return pParent ? pParent->pbmi == nullptr : pbmi == nullptr;
+}
 
 long GRAPHIC::GetWidth()
 {
@@ -736,7 +760,10 @@ BITMAPINFO* GRAPHIC::GetBitmapInfo()
 
 // ---- transparency and translucency ------------------------------------------------
 
-int GRAPHIC::fTransparent() { return !fEmpty() && clrTransparent != kNone; }
+int GRAPHIC::fTransparent()
+{
+    return !fEmpty() && clrTransparent != kNone;
+}
 
 unsigned long GRAPHIC::GetTransparentColor()
 {
@@ -764,7 +791,10 @@ int GRAPHIC::fTranslucent()
     return 0;
 }
 
-ALPHAINFO* GRAPHIC::GetTranslucencyInfo() { return &alphaInfo; }
+ALPHAINFO* GRAPHIC::GetTranslucencyInfo()
+{
+    return &alphaInfo;
+}
 
 int GRAPHIC::SetTranslucent(ALPHATYPE type, unsigned char alpha)
 {
@@ -779,8 +809,8 @@ int GRAPHIC::SetTranslucent(ALPHATYPE type, unsigned char alpha)
             return FALSE_SetLastError(errEmptyGraphic);
         const long w = GetWidth(), h = GetHeight();
         const std::uint64_t bytes = static_cast<std::uint64_t>(w) * h;
-        auto* map = static_cast<unsigned char*>(
-            MemMgr_AllocateMemory(static_cast<int>(std::max<std::uint64_t>(bytes, 1)), "GRAPHIC alpha map", kModule, __LINE__));
+        auto* map = static_cast<unsigned char*>(MemMgr_AllocateMemory(
+            static_cast<int>(std::max<std::uint64_t>(bytes, 1)), "GRAPHIC alpha map", kModule, __LINE__));
         if (!map)
             return FALSE_SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         std::memset(map, 128, static_cast<std::size_t>(bytes));

@@ -13,17 +13,17 @@ class IDirectDrawSurface;
 class IDirect3DRMTexture2;
 
 enum ALPHATYPE : int {
-    atNone = 0,      // opaque; drawn with colour-keyed blits
-    atConstant = 1,  // every pixel blended with the constant alpha
-    atMap = 2,       // every pixel blended with its own alpha from the map
+    atNone = 0,     // opaque; drawn with colour-keyed blits
+    atConstant = 1, // every pixel blended with the constant alpha
+    atMap = 2,      // every pixel blended with its own alpha from the map
 };
 
 // Translucency of a graphic: alpha a weights the graphic against what lies
 // under it, under + (graphic - under) * a / 256 per channel.
 struct ALPHAINFO {
-    int type;              // ALPHATYPE
-    unsigned char alpha;   // the constant alpha
-    unsigned char* map;    // atMap: one value per pixel, row by row
+    int type;            // ALPHATYPE
+    unsigned char alpha; // the constant alpha
+    unsigned char* map;  // atMap: one value per pixel, row by row
     long height;
     long width;
 };

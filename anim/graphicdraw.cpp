@@ -33,13 +33,17 @@ HRESULT LockWaiting(IDirectDrawSurface* s, DDSURFACEDESC* desc, DWORD flags)
 // One colour channel of alpha blending: target + ((source - target) * a) >> 8.
 inline unsigned Blend(unsigned target, unsigned source, unsigned alpha)
 {
-    return static_cast<unsigned>(static_cast<int>(target) +
-                                 ((static_cast<int>(source) - static_cast<int>(target)) * static_cast<int>(alpha) >> 8));
+    return static_cast<unsigned>(
+        static_cast<int>(target) +
+        ((static_cast<int>(source) - static_cast<int>(target)) * static_cast<int>(alpha) >> 8));
 }
-}  // namespace
+} // namespace
 
 // The display's hook: every graphic drops its surface around mode changes.
-void Graphic_FreeAllSurfaces() { GRAPHIC::FreeAllSurfaces(); }
+void Graphic_FreeAllSurfaces()
+{
+    GRAPHIC::FreeAllSurfaces();
+}
 
 void GRAPHIC::ReleaseSurface()
 {
@@ -287,9 +291,9 @@ HRESULT GRAPHIC::AlphaBlend(IDirectDrawSurface* target, long x, long y, IDirectD
                 if (sp == key)
                     continue;
                 std::memcpy(&tp, t, 4);
-                const std::uint32_t out = (tp & 0xFF000000u) | (Blend((tp >> 16) & 0xFF, (sp >> 16) & 0xFF, alpha) << 16) |
-                                          (Blend((tp >> 8) & 0xFF, (sp >> 8) & 0xFF, alpha) << 8) |
-                                          Blend(tp & 0xFF, sp & 0xFF, alpha);
+                const std::uint32_t out =
+                    (tp & 0xFF000000u) | (Blend((tp >> 16) & 0xFF, (sp >> 16) & 0xFF, alpha) << 16) |
+                    (Blend((tp >> 8) & 0xFF, (sp >> 8) & 0xFF, alpha) << 8) | Blend(tp & 0xFF, sp & 0xFF, alpha);
                 std::memcpy(t, &out, 4);
             } else if (depth == 24) {
                 const std::uint32_t sp = s[0] | (s[1] << 8) | (s[2] << 16);
@@ -373,7 +377,8 @@ int GRAPHIC::DrawToDIB(GRAPHIC* target, int x, int y, int w, int h, int srcX, in
     if (fEmpty())
         return FALSE_SetLastError(errEmptyGraphic);
     if (!target || target->fEmpty())
-        return FALSE_SetLastError(target ? static_cast<int>(errEmptyGraphic) : static_cast<int>(ERROR_INVALID_PARAMETER));
+        return FALSE_SetLastError(target ? static_cast<int>(errEmptyGraphic)
+                                         : static_cast<int>(ERROR_INVALID_PARAMETER));
     ClampSource(w, h, srcX, srcY);
     if (clrTransparent == kNone)
         return DrawDIBTo(target, x, y, w, h, srcX, srcY);

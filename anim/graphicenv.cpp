@@ -39,7 +39,10 @@ std::vector<DIBContext*>& Contexts()
     return list;
 }
 
-DibSection* AsDib(HBITMAP b) { return reinterpret_cast<DibSection*>(b); }
+DibSection* AsDib(HBITMAP b)
+{
+    return reinterpret_cast<DibSection*>(b);
+}
 
 std::uint32_t QuadToXrgb(const RGBQUAD& q)
 {
@@ -112,7 +115,7 @@ void WriteXrgb(const DibSection& d, long x, long y, std::uint32_t c)
     }
     }
 }
-}  // namespace
+} // namespace
 
 namespace graphicenv {
 
@@ -191,8 +194,8 @@ HDC OpenDIBContext(HBITMAP bitmap)
     for (long y = 0; y < h; ++y)
         for (long x = 0; x < w; ++x)
             context->pixels[static_cast<std::size_t>(y * w + x)] = ReadXrgb(*d, x, y);
-    context->dc = gdi::CreateBufferDC(context->pixels.data(), static_cast<int>(w), static_cast<int>(h),
-                                      static_cast<int>(w));
+    context->dc =
+        gdi::CreateBufferDC(context->pixels.data(), static_cast<int>(w), static_cast<int>(h), static_cast<int>(w));
     if (!context->dc) {
         delete context;
         return nullptr;
@@ -225,17 +228,32 @@ void CloseDIBContext(HDC dc, HBITMAP bitmap, int fWriteBack)
     }
 }
 
-unsigned short DisplayDepth() { return Display ? Display->GetDepth() : 0; }
+unsigned short DisplayDepth()
+{
+    return Display ? Display->GetDepth() : 0;
+}
 
-PALETTEGROUP* DisplayPaletteGroup() { return Display && Display->fHasPalette() ? Display->GetPaletteGroup() : nullptr; }
+PALETTEGROUP* DisplayPaletteGroup()
+{
+    return Display && Display->fHasPalette() ? Display->GetPaletteGroup() : nullptr;
+}
 
-void GetSystemPalette(PALETTEENTRY entries[256]) { GetSystemPaletteEntries(nullptr, 0, 256, entries); }
+void GetSystemPalette(PALETTEENTRY entries[256])
+{
+    GetSystemPaletteEntries(nullptr, 0, 256, entries);
+}
 
 // No palette group exists yet: nothing can join one, and nothing is a member.
-int GetGroupEntries(PALETTEGROUP*, PALETTEENTRY*) { return 0; }
-int JoinGroup(PALETTEGROUP*, GRAPHIC*) { return 0; }
+int GetGroupEntries(PALETTEGROUP*, PALETTEENTRY*)
+{
+    return 0;
+}
+int JoinGroup(PALETTEGROUP*, GRAPHIC*)
+{
+    return 0;
+}
 void LeaveGroup(PALETTEGROUP*, GRAPHIC*) {}
 void GroupUnincorporate(PALETTEGROUP*, GRAPHIC*) {}
 void GroupExportChanges(PALETTEGROUP*, GRAPHIC*) {}
 
-}  // namespace graphicenv
+} // namespace graphicenv

@@ -52,4 +52,4 @@ void LeaveGroup(PALETTEGROUP* group, GRAPHIC* graphic);
 void GroupUnincorporate(PALETTEGROUP* group, GRAPHIC* graphic);
 void GroupExportChanges(PALETTEGROUP* group, GRAPHIC* graphic);
 
-}  // namespace graphicenv
+} // namespace graphicenv

@@ -21,11 +21,17 @@ DWORD Le32(const unsigned char* p)
            (static_cast<DWORD>(p[3]) << 24);
 }
 
-bool fIs(const unsigned char* p, const char* fourcc) { return std::memcmp(p, fourcc, 4) == 0; }
+bool fIs(const unsigned char* p, const char* fourcc)
+{
+    return std::memcmp(p, fourcc, 4) == 0;
+}
 
 // Chunks are padded to an even length.
-long Padded(DWORD size) { return static_cast<long>(size) + (size & 1); }
-}  // namespace
+long Padded(DWORD size)
+{
+    return static_cast<long>(size) + (size & 1);
+}
+} // namespace
 
 int ReadAVI(FILEMAP& f, GRAPHIC*** papgr, unsigned* pn)
 {

@@ -15,7 +15,10 @@ namespace {
 constexpr const char* kModule = "readgif.cpp";
 constexpr unsigned long kNone = 0xFFFFFFFFul;
 
-WORD Le16(const unsigned char* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+WORD Le16(const unsigned char* p)
+{
+    return static_cast<WORD>(p[0] | (p[1] << 8));
+}
 
 struct FrameList {
     GRAPHIC** apgr = nullptr;
@@ -84,7 +87,7 @@ public:
     void Put(unsigned value)
     {
         if (row >= rows.size() || width <= 0)
-            return;  // pixels beyond the image are dropped
+            return; // pixels beyond the image are dropped
         const long x = left + column, y = top + rows[row];
         if (x < frameW && y < frameH)
             g->SetPixelValue(x, y, value & mask, 0);
@@ -191,7 +194,7 @@ unsigned short FrameDepth(unsigned resolution, bool hasGlobal, unsigned tableBit
         depth = tableBits <= 4 ? 4 : 8;
     return static_cast<unsigned short>(depth);
 }
-}  // namespace
+} // namespace
 
 int ReadGIF(FILEMAP& f, GRAPHIC*** papgr, unsigned* pn)
 {

@@ -12,8 +12,11 @@
 namespace {
 constexpr UINT kFailed = 0xFFFFFFFFu;
 
-void FailFromErrno() { SetLastError(files::ErrorFromErrno(errno)); }
-}  // namespace
+void FailFromErrno()
+{
+    SetLastError(files::ErrorFromErrno(errno));
+}
+} // namespace
 
 HFILE OpenFileHandle(const char* path, UINT mode)
 {

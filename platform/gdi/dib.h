@@ -17,7 +17,7 @@ struct BITMAPCOREHEADER {
 struct BITMAPINFOHEADER {
     DWORD biSize;
     LONG biWidth;
-    LONG biHeight;  // negative: the rows run from the top down
+    LONG biHeight; // negative: the rows run from the top down
     WORD biPlanes;
     WORD biBitCount;
     DWORD biCompression;

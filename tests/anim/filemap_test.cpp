@@ -16,7 +16,10 @@
 namespace {
 namespace fs = std::filesystem;
 
-unsigned char Pattern(std::size_t i) { return static_cast<unsigned char>((i * 7 + i / 251) % 251); }
+unsigned char Pattern(std::size_t i)
+{
+    return static_cast<unsigned char>((i * 7 + i / 251) % 251);
+}
 
 class TempFile {
 public:
@@ -25,8 +28,8 @@ public:
         static int serial = 0;
         path_ = fs::temp_directory_path() /
                 ("filemap_test_" + std::to_string(::getpid()) + "_" + std::to_string(serial++) + ".bin");
-        std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                     static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path_, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     ~TempFile() { fs::remove(path_); }
     std::string path() const { return path_.string(); }
@@ -69,7 +72,7 @@ protected:
         EXPECT_EQ(g_failedChecks, 0);
     }
 };
-}  // namespace
+} // namespace
 
 // ---- memory mode -------------------------------------------------------------------
 
@@ -254,7 +257,7 @@ TEST_F(FileMapAssertions, WritesAfterReadsLandAtTheLogicalPosition)
     FILEMAP f;
     ASSERT_TRUE(f.Open(file.path().c_str(), OF_READWRITE));
     unsigned char b[10];
-    ASSERT_TRUE(f.Read(b, 10));  // the cache now holds far more than 10 bytes
+    ASSERT_TRUE(f.Read(b, 10)); // the cache now holds far more than 10 bytes
     ASSERT_TRUE(f.Write("WXYZ", 4));
     EXPECT_EQ(f.GetPosition(), 14);
     ASSERT_TRUE(f.Read(b, 2));
@@ -391,7 +394,7 @@ TEST(FileMapResource, AResourceOpensAsReadOnlyMemoryAndComesBeforeAFile)
     ASSERT_TRUE(f.Read(b, 7));
     EXPECT_EQ(std::memcmp(b, picture, 7), 0);
     EXPECT_FALSE(f.Write("x", 1));
-    ASSERT_TRUE(f.Open("sheet1", 0));  // names match without regard to case
+    ASSERT_TRUE(f.Open("sheet1", 0)); // names match without regard to case
     EXPECT_EQ(f.GetSize(), 3);
     // Opened for writing, the same name is the file.
     ASSERT_TRUE(f.Open(name.c_str(), OF_READWRITE));

@@ -37,8 +37,8 @@ std::vector<Rgb> Colours(int depth)
 {
     std::vector<Rgb> c;
     for (int i = 0; i < (1 << depth); ++i)
-        c.push_back(Rgb{static_cast<unsigned char>(i), static_cast<unsigned char>(255 - i),
-                        static_cast<unsigned char>(i * 7)});
+        c.push_back(
+            Rgb{static_cast<unsigned char>(i), static_cast<unsigned char>(255 - i), static_cast<unsigned char>(i * 7)});
     return c;
 }
 
@@ -53,7 +53,10 @@ std::uint32_t ValueOf(GRAPHIC& g, int x, int y)
 }
 
 struct MemoryFile {
-    explicit MemoryFile(Bytes bytes) : data(std::move(bytes)) { map.Open(data.data(), static_cast<unsigned>(data.size())); }
+    explicit MemoryFile(Bytes bytes) : data(std::move(bytes))
+    {
+        map.Open(data.data(), static_cast<unsigned>(data.size()));
+    }
     Bytes data;
     FILEMAP map;
 };
@@ -67,7 +70,7 @@ Bytes SaveToBytes(GRAPHIC& g, int fFileHeader)
     buffer.resize(static_cast<std::size_t>(f.GetPosition()));
     return buffer;
 }
-}  // namespace
+} // namespace
 
 // ---- bitmap files -------------------------------------------------------------------
 
@@ -77,7 +80,7 @@ TEST_P(BitmapRoundTrip, LoadsEveryPixelAndSavesTheSameBytes)
 {
     const int depth = GetParam();
     BitmapSpec spec;
-    spec.width = 13;  // rows need padding at every depth
+    spec.width = 13; // rows need padding at every depth
     spec.height = 7;
     spec.depth = depth;
     if (depth <= 8)
@@ -126,7 +129,8 @@ TEST(BitmapLoad, TopDownRowsAndShortColourTables)
     spec.height = -4;
     spec.depth = 8;
     spec.colours = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
-    const Bytes file = imagefiles::BuildBitmap(spec, [](int x, int y) { return static_cast<std::uint32_t>((x + y) % 3); });
+    const Bytes file =
+        imagefiles::BuildBitmap(spec, [](int x, int y) { return static_cast<std::uint32_t>((x + y) % 3); });
     MemoryFile in(file);
     GRAPHIC g(in.map, kNone);
     ASSERT_EQ(ZephaneGetLastError(), 0);
@@ -149,7 +153,8 @@ TEST(BitmapLoad, TheOldTwelveByteHeaderLoadsWithThreeByteColours)
     spec.depth = 4;
     spec.colours = Colours(4);
     spec.coreHeader = true;
-    const Bytes file = imagefiles::BuildBitmap(spec, [](int x, int y) { return static_cast<std::uint32_t>(x * 2 + y); });
+    const Bytes file =
+        imagefiles::BuildBitmap(spec, [](int x, int y) { return static_cast<std::uint32_t>(x * 2 + y); });
     MemoryFile in(file);
     GRAPHIC g(in.map, kNone);
     ASSERT_EQ(ZephaneGetLastError(), 0);
@@ -184,7 +189,7 @@ TEST(BitmapLoad, DamagedAndCompressedFilesLeaveTheGraphicEmpty)
     }
     {
         Bytes odd = good;
-        odd[14] = 64;  // a header size nobody writes
+        odd[14] = 64; // a header size nobody writes
         MemoryFile in(odd);
         GRAPHIC g(in.map, kNone);
         EXPECT_EQ(ZephaneGetLastError(), static_cast<int>(ERROR_BAD_FORMAT));
@@ -192,7 +197,7 @@ TEST(BitmapLoad, DamagedAndCompressedFilesLeaveTheGraphicEmpty)
     }
     {
         Bytes huge = good;
-        huge[18 + 2] = 0x7F;  // a width far beyond the data that follows
+        huge[18 + 2] = 0x7F; // a width far beyond the data that follows
         MemoryFile in(huge);
         GRAPHIC g(in.map, kNone);
         EXPECT_EQ(ZephaneGetLastError(), static_cast<int>(ERROR_BAD_FORMAT));
@@ -208,7 +213,8 @@ TEST(BitmapLoad, FromAFileByNameAndTheTransparentColourIsKept)
     spec.depth = 24;
     const Bytes file = imagefiles::BuildBitmap(spec, [](int x, int) { return x == 0 ? 0xFF00FFu : 0x102030u; });
     const auto path = std::filesystem::temp_directory_path() / ("graphic_test_" + std::to_string(::getpid()) + ".bmp");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), static_cast<long>(file.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), static_cast<long>(file.size()));
     GRAPHIC g(path.string().c_str(), RGB(255, 0, 255));
     std::filesystem::remove(path);
     ASSERT_EQ(ZephaneGetLastError(), 0);
@@ -251,7 +257,7 @@ TEST(GraphicAlloc, ReallocKeepsALargerImageAndRefusesZeroSizes)
     EXPECT_EQ(g.GetDepth(), 24);
     EXPECT_FALSE(g.Realloc(0, 16, 24, static_cast<RGBQUAD*>(nullptr), kNone));
     EXPECT_EQ(ZephaneGetLastError(), static_cast<int>(ERROR_INVALID_PARAMETER));
-    EXPECT_EQ(g.GetWidth(), 16);  // a refused size changes nothing
+    EXPECT_EQ(g.GetWidth(), 16); // a refused size changes nothing
     EXPECT_FALSE(g.Realloc(4, 4, 7, static_cast<RGBQUAD*>(nullptr), kNone));
 }
 
@@ -390,7 +396,7 @@ TEST(GraphicPalette, IndexLookupHonoursAfterAndTheSharedCacheIsVerified)
     RGBQUAD table[16] = {};
     table[3] = RGBQUAD{30, 20, 10, 0};
     table[9] = RGBQUAD{30, 20, 10, 0};
-    table[5] = RGBQUAD{10, 20, 30, 0};  // same hash as entry 3
+    table[5] = RGBQUAD{10, 20, 30, 0}; // same hash as entry 3
     GRAPHIC g(4, 4, 4, table, kNone);
     EXPECT_EQ(g.GetPaletteIndex(RGB(10, 20, 30), 0xFFFF), 3);
     EXPECT_EQ(g.GetPaletteIndex(RGB(10, 20, 30), 3), 9);
@@ -417,7 +423,7 @@ TEST(GraphicPalette, EntriesAreClampedAndWrittenIntoTheBitmapAndItsHeader)
 {
     GRAPHIC g(4, 4, 4, static_cast<RGBQUAD*>(nullptr), kNone);
     PALETTEENTRY set[3] = {{1, 2, 3, 9}, {4, 5, 6, 9}, {7, 8, 9, 9}};
-    EXPECT_EQ(g.SetPaletteEntries(14, 3, set), 2);  // cut to the 16 entries
+    EXPECT_EQ(g.SetPaletteEntries(14, 3, set), 2); // cut to the 16 entries
     PALETTEENTRY got[4] = {};
     EXPECT_EQ(g.GetPaletteEntries(13, 10, got), 3);
     EXPECT_EQ(got[1].peRed, 1);
@@ -445,9 +451,9 @@ TEST(GraphicTranslucency, MapsAreFilledWithHalfAlphaAndTheSameTypeChangesNothing
     GRAPHIC g(6, 5, 24, kNone);
     EXPECT_FALSE(g.fTranslucent());
     EXPECT_TRUE(g.SetTranslucent(atConstant, 0));
-    EXPECT_FALSE(g.fTranslucent());  // alpha 0 is not translucent
+    EXPECT_FALSE(g.fTranslucent()); // alpha 0 is not translucent
     EXPECT_TRUE(g.SetTranslucent(atConstant, 90));
-    EXPECT_EQ(g.GetTranslucencyInfo()->alpha, 0);  // same type: alpha ignored
+    EXPECT_EQ(g.GetTranslucencyInfo()->alpha, 0); // same type: alpha ignored
     EXPECT_TRUE(g.SetTranslucent(atMap, 0));
     ALPHAINFO* info = g.GetTranslucencyInfo();
     ASSERT_NE(info->map, nullptr);
@@ -508,7 +514,8 @@ TEST(BitmapLoad, ABitmapResourceLoadsAsStoredWithoutAFileHeader)
     spec.fileHeader = false;
     static Bytes stored;
     stored = imagefiles::BuildBitmap(spec, [](int x, int y) { return static_cast<std::uint32_t>(x + 10 * y); });
-    const resources::ResourceEntry entry{2, nullptr, 0, "ARROW", 1033, stored.data(), static_cast<DWORD>(stored.size())};
+    const resources::ResourceEntry entry{
+        2, nullptr, 0, "ARROW", 1033, stored.data(), static_cast<DWORD>(stored.size())};
     HMODULE module = resources::RegisterTable(&entry, 1, "graphic-test-module");
     GRAPHIC g(module, "arrow", kNone);
     EXPECT_EQ(ZephaneGetLastError(), 0);

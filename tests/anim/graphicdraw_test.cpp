@@ -39,8 +39,11 @@ void Paint(GRAPHIC& g)
         for (long x = 0; x < g.GetWidth(); ++x)
             g.SetPixel(x, y, RGB(static_cast<BYTE>(x * 10), static_cast<BYTE>(y * 10), 7), 0);
 }
-std::uint32_t Xrgb(int x, int y) { return (static_cast<std::uint32_t>(x * 10) << 16) | (y * 10 << 8) | 7; }
-}  // namespace
+std::uint32_t Xrgb(int x, int y)
+{
+    return (static_cast<std::uint32_t>(x * 10) << 16) | (y * 10 << 8) | 7;
+}
+} // namespace
 
 TEST(GraphicDraw, ANegativeXDrawsTheSourceFromTheColumnsPastIt)
 {
@@ -51,7 +54,7 @@ TEST(GraphicDraw, ANegativeXDrawsTheSourceFromTheColumnsPastIt)
     ASSERT_TRUE(g.DrawTo(t.surface, -5, 1, kToEdge, kToEdge, 0, 0));
     EXPECT_EQ(t.At(0, 1), Xrgb(5, 0));
     EXPECT_EQ(t.At(4, 6), Xrgb(9, 5));
-    EXPECT_EQ(t.At(5, 1), 0x00ABCDEFu);  // the source ended there
+    EXPECT_EQ(t.At(5, 1), 0x00ABCDEFu); // the source ended there
     EXPECT_EQ(t.At(0, 0), 0x00ABCDEFu);
     EXPECT_EQ(t.At(0, 7), 0x00ABCDEFu);
     // Clipped at the target's edge; a source offset past the edge draws nothing.
@@ -65,8 +68,8 @@ TEST(GraphicDraw, ANegativeXDrawsTheSourceFromTheColumnsPastIt)
 TEST(GraphicDraw, TheTransparentColourLeavesTheTargetAndAChildDrawsItsOwnPart)
 {
     RGBQUAD table[16] = {};
-    table[1] = RGBQUAD{0, 0, 255, 0};    // red
-    table[2] = RGBQUAD{255, 0, 255, 0};  // magenta, transparent
+    table[1] = RGBQUAD{0, 0, 255, 0};   // red
+    table[2] = RGBQUAD{255, 0, 255, 0}; // magenta, transparent
     GRAPHIC g(4, 4, 4, table, RGB(255, 0, 255));
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
@@ -81,7 +84,7 @@ TEST(GraphicDraw, TheTransparentColourLeavesTheTargetAndAChildDrawsItsOwnPart)
     GRAPHIC child(&g, &r, RGB(255, 0, 255));
     Target u(2, 2, 0x00000001);
     ASSERT_TRUE(child.DrawTo(u.surface, 0, 0, kToEdge, kToEdge, 0, 0));
-    EXPECT_EQ(u.At(0, 0), 0x00FF0000u);  // parent's (1, 1)
+    EXPECT_EQ(u.At(0, 0), 0x00FF0000u); // parent's (1, 1)
     EXPECT_EQ(u.At(1, 0), 0x00000001u);
 }
 
@@ -93,7 +96,7 @@ TEST(GraphicDraw, TranslucentGraphicsBlendAndAlphaZeroIsAnOrdinaryBlit)
     Target t(2, 1, 0x00000000);
     ASSERT_TRUE(g.SetTranslucent(atConstant, 128));
     ASSERT_TRUE(g.DrawTo(t.surface, 0, 0, kToEdge, kToEdge, 0, 0));
-    EXPECT_EQ(t.At(0, 0), 0x00643200u);  // half of (200, 100, 0)
+    EXPECT_EQ(t.At(0, 0), 0x00643200u); // half of (200, 100, 0)
     EXPECT_EQ(t.At(1, 0), 0x0000007Fu);
 
     GRAPHIC zero(2, 1, 32, kNone);
@@ -114,7 +117,7 @@ TEST(GraphicDraw, TranslucentGraphicsBlendAndAlphaZeroIsAnOrdinaryBlit)
     ASSERT_TRUE(mapped.DrawTo(v.surface, 0, 0, kToEdge, kToEdge, 0, 0));
     EXPECT_EQ(v.At(0, 0), 0x00101010u);
     EXPECT_EQ(v.At(1, 0), 0x00FEFEFEu);
-    EXPECT_EQ(v.At(2, 0), 0x00101010u);  // the transparent colour
+    EXPECT_EQ(v.At(2, 0), 0x00101010u); // the transparent colour
 
     ALPHAINFO small{atMap, 0, mapped.GetTranslucencyInfo()->map, 1, 1};
     RECT whole{0, 0, 3, 1};
@@ -141,7 +144,7 @@ TEST(GraphicDraw, AfterTheSurfacesAreDroppedTheFirstDrawRemakesThemFromTheBitmap
     t.surface->Pixels()[8] = 0x00FFFFFF;
     ASSERT_TRUE(g.DrawTo(t.surface, 0, 0, kToEdge, kToEdge, 0, 0));
     EXPECT_EQ(t.At(0, 0), 0x00010203u);
-    EXPECT_EQ(t.At(2, 2), 0x00FFFFFFu);  // keyed again
+    EXPECT_EQ(t.At(2, 2), 0x00FFFFFFu); // keyed again
     EXPECT_EQ(t.At(1, 2), Xrgb(1, 2));
 }
 
@@ -193,7 +196,7 @@ TEST(GraphicDraw, DrawingThroughTheBitmapsContextChangesThePicture)
     ASSERT_NE(dc, nullptr);
     RECT r{2, 1, 5, 3};
     FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    EXPECT_EQ(g.GetPixelValue(3, 2), 0u);  // not until released
+    EXPECT_EQ(g.GetPixelValue(3, 2), 0u); // not until released
     EXPECT_TRUE(g.ReleaseDC(dc, 1));
     EXPECT_EQ(g.GetPixelValue(3, 2), 1u);
     EXPECT_EQ(g.GetPixelValue(5, 2), 0u);

@@ -38,15 +38,18 @@ struct Rgb {
 
 struct BitmapSpec {
     int width = 0;
-    int height = 0;  // negative: rows from the top down
+    int height = 0; // negative: rows from the top down
     int depth = 8;
-    std::vector<Rgb> colours;  // depth <= 8
+    std::vector<Rgb> colours; // depth <= 8
     bool fileHeader = true;
     std::uint32_t compression = 0;
-    bool coreHeader = false;  // 12-byte header with three-byte colour entries
+    bool coreHeader = false; // 12-byte header with three-byte colour entries
 };
 
-inline int RowBytes(int width, int depth) { return (width * depth + 31) / 32 * 4; }
+inline int RowBytes(int width, int depth)
+{
+    return (width * depth + 31) / 32 * 4;
+}
 
 // pixel(x, y) gives the raw value for palette depths and 16 bits, or
 // 0x00RRGGBB for 24 and 32 bits; y counts from the top.
@@ -218,8 +221,8 @@ public:
     }
     GifBuilder& Control(bool transparent, unsigned index)
     {
-        const unsigned char block[] = {'!', 0xF9, 4, static_cast<unsigned char>(transparent ? 1 : 0), 10, 0,
-                                       static_cast<unsigned char>(index), 0};
+        const unsigned char block[] = {
+            '!', 0xF9, 4, static_cast<unsigned char>(transparent ? 1 : 0), 10, 0, static_cast<unsigned char>(index), 0};
         b.insert(b.end(), block, block + sizeof block);
         return *this;
     }
@@ -307,7 +310,7 @@ inline Bytes List(const char* type, const Bytes& content)
 inline Bytes BuildAvi(int width, int height, const std::vector<std::pair<std::string, Bytes>>& frames)
 {
     Bytes avih;
-    Put32(avih, 40000);  // microseconds per frame
+    Put32(avih, 40000); // microseconds per frame
     Put32(avih, 0);
     Put32(avih, 0);
     Put32(avih, 0x10);
@@ -343,4 +346,4 @@ inline Bytes BuildAvi(int width, int height, const std::vector<std::pair<std::st
     return b;
 }
 
-}  // namespace imagefiles
+} // namespace imagefiles

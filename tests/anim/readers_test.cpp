@@ -61,10 +61,11 @@ std::vector<unsigned char> Picture(int w, int h, unsigned colours, unsigned seed
     std::vector<unsigned char> p(static_cast<std::size_t>(w * h));
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            p[static_cast<std::size_t>(y * w + x)] = static_cast<unsigned char>((x * 7 + y * y * 3 + seed + (x * y) / 5) % colours);
+            p[static_cast<std::size_t>(y * w + x)] =
+                static_cast<unsigned char>((x * 7 + y * y * 3 + seed + (x * y) / 5) % colours);
     return p;
 }
-}  // namespace
+} // namespace
 
 // ---- GIF ---------------------------------------------------------------------------
 
@@ -101,7 +102,7 @@ TEST(GifReader, LongCodesAndAFullTableDecode)
         p = static_cast<unsigned char>(state >> 16);
     }
     for (int i = 0; i < 500; ++i)
-        pixels[static_cast<std::size_t>(i)] = 7;  // and a long run
+        pixels[static_cast<std::size_t>(i)] = 7; // and a long run
     Source src(GifBuilder("89a", w, h, 7, Table(256), 0).Image(0, 0, w, h, pixels, 8).Finish());
     Frames f;
     ASSERT_TRUE(ReadGIF(src.map, &f.apgr, &f.n));
@@ -186,13 +187,15 @@ TEST(GifReader, DamagedFilesFailWholeAndReturnToTheStart)
                            .Image(0, 0, 4, 4, Picture(4, 4, 4, 1), 2)
                            .Finish();
     std::vector<Bytes> bad;
-    bad.emplace_back(good.begin(), good.end() - 1);                   // no trailer
-    bad.emplace_back(good.begin(), good.begin() + 30);                // cut inside the first image
-    bad.push_back(GifBuilder("89a", 4, 4, 7, Table(4), 0).Finish());  // no image at all
+    bad.emplace_back(good.begin(), good.end() - 1);                  // no trailer
+    bad.emplace_back(good.begin(), good.begin() + 30);               // cut inside the first image
+    bad.push_back(GifBuilder("89a", 4, 4, 7, Table(4), 0).Finish()); // no image at all
     bad.push_back(GifBuilder("89a", 4, 4, 7, Table(4), 0).Raw({'!', 0x42, 0}).Image(0, 0, 1, 1, {1}, 2).Finish());
     bad.push_back(GifBuilder("89a", 4, 4, 7, Table(4), 0).Raw({'#'}).Finish());
     // A code that is not yet in the table.
-    bad.push_back(GifBuilder("89a", 4, 4, 7, Table(4), 0).Raw({',', 0, 0, 0, 0, 4, 0, 4, 0, 0, 2, 2, 0x74, 0x0F, 0, ';'}).Finish());
+    bad.push_back(GifBuilder("89a", 4, 4, 7, Table(4), 0)
+                      .Raw({',', 0, 0, 0, 0, 4, 0, 4, 0, 0, 2, 2, 0x74, 0x0F, 0, ';'})
+                      .Finish());
     for (std::size_t i = 0; i < bad.size(); ++i) {
         Source src(bad[i]);
         Frames f;
@@ -237,18 +240,20 @@ Bytes AviFrame(int w, int h, int bytesPerPixel, int seed, bool padRows)
         Bytes row(static_cast<std::size_t>(rowBytes), 0);
         for (int x = 0; x < w; ++x)
             for (int k = 0; k < bytesPerPixel; ++k)
-                row[static_cast<std::size_t>(x * bytesPerPixel + k)] = static_cast<unsigned char>(x * 40 + y * 9 + k * 3 + seed);
+                row[static_cast<std::size_t>(x * bytesPerPixel + k)] =
+                    static_cast<unsigned char>(x * 40 + y * 9 + k * 3 + seed);
         b.insert(b.end(), row.begin(), row.end());
     }
     return b;
 }
-}  // namespace
+} // namespace
 
 TEST(AviReader, UncompressedFramesAtEachDepth)
 {
     for (int bpp : {2, 3, 4}) {
-        const int w = 5, h = 3;  // 5 pixels leave rows unpadded at 2 and 3 bytes
-        Source src(imagefiles::BuildAvi(w, h, {{"00db", AviFrame(w, h, bpp, 0, false)}, {"00db", AviFrame(w, h, bpp, 100, false)}}));
+        const int w = 5, h = 3; // 5 pixels leave rows unpadded at 2 and 3 bytes
+        Source src(imagefiles::BuildAvi(
+            w, h, {{"00db", AviFrame(w, h, bpp, 0, false)}, {"00db", AviFrame(w, h, bpp, 100, false)}}));
         Frames f;
         ASSERT_TRUE(ReadAVI(src.map, &f.apgr, &f.n)) << bpp;
         ASSERT_EQ(f.n, 2u);
@@ -257,7 +262,8 @@ TEST(AviReader, UncompressedFramesAtEachDepth)
             EXPECT_EQ(f[k].GetWidth(), w);
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x) {
-                    const auto* p = bpp == 2 ? nullptr : reinterpret_cast<const unsigned char*>(f[k].GetPixelValue(x, y));
+                    const auto* p =
+                        bpp == 2 ? nullptr : reinterpret_cast<const unsigned char*>(f[k].GetPixelValue(x, y));
                     const unsigned char expect0 = static_cast<unsigned char>(x * 40 + y * 9 + k * 100);
                     if (bpp == 2)
                         ASSERT_EQ(f[k].GetPixelValue(x, y) & 0xFF, expect0);
@@ -300,9 +306,9 @@ TEST(AviReader, FilesThatAreNotAviFail)
 {
     Bytes good = imagefiles::BuildAvi(4, 4, {{"00db", AviFrame(4, 4, 4, 0, false)}});
     Bytes wave = good;
-    wave[8] = 'W';  // "WVI ": another form
+    wave[8] = 'W'; // "WVI ": another form
     Bytes zeroSize = good;
-    zeroSize[12 + 12 + 8 + 32] = 0;  // the main header's width
+    zeroSize[12 + 12 + 8 + 32] = 0; // the main header's width
     Bytes cut(good.begin(), good.end() - 10);
     for (const Bytes& b : {wave, zeroSize, cut}) {
         Source src(b);
