@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-using imagefiles::BitmapSpec;
+using imagefiles::BitmapLayout;
 using imagefiles::Bytes;
 using imagefiles::Rgb;
 
@@ -79,13 +79,13 @@ class BitmapRoundTrip : public ::testing::TestWithParam<int> {};
 TEST_P(BitmapRoundTrip, LoadsEveryPixelAndSavesTheSameBytes)
 {
     const int depth = GetParam();
-    BitmapSpec spec;
-    spec.width = 13; // rows need padding at every depth
-    spec.height = 7;
-    spec.depth = depth;
+    BitmapLayout layout;
+    layout.width = 13; // rows need padding at every depth
+    layout.height = 7;
+    layout.depth = depth;
     if (depth <= 8)
-        spec.colours = Colours(depth);
-    const Bytes file = imagefiles::BuildBitmap(spec, [&](int x, int y) { return TestPixel(depth, x, y); });
+        layout.colours = Colours(depth);
+    const Bytes file = imagefiles::BuildBitmap(layout, [&](int x, int y) { return TestPixel(depth, x, y); });
 
     MemoryFile in(file);
     ZephaneSetLastError(12345);
@@ -101,7 +101,7 @@ TEST_P(BitmapRoundTrip, LoadsEveryPixelAndSavesTheSameBytes)
             ASSERT_EQ(ValueOf(g, x, y), TestPixel(depth, x, y)) << x << "," << y;
     if (depth <= 8) {
         const std::uint32_t v = TestPixel(depth, 3, 2);
-        EXPECT_EQ(g.GetPixel(3, 2), RGB(spec.colours[v].r, spec.colours[v].g, spec.colours[v].b));
+        EXPECT_EQ(g.GetPixel(3, 2), RGB(layout.colours[v].r, layout.colours[v].g, layout.colours[v].b));
     }
     if (depth >= 24) {
         const std::uint32_t v = TestPixel(depth, 4, 5);
@@ -124,13 +124,13 @@ INSTANTIATE_TEST_SUITE_P(Depths, BitmapRoundTrip, ::testing::Values(1, 4, 8, 16,
 
 TEST(BitmapLoad, TopDownRowsAndShortColourTables)
 {
-    BitmapSpec spec;
-    spec.width = 5;
-    spec.height = -4;
-    spec.depth = 8;
-    spec.colours = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
+    BitmapLayout layout;
+    layout.width = 5;
+    layout.height = -4;
+    layout.depth = 8;
+    layout.colours = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
     const Bytes file =
-        imagefiles::BuildBitmap(spec, [](int x, int y) { return static_cast<std::uint32_t>((x + y) % 3); });
+        imagefiles::BuildBitmap(layout, [](int x, int y) { return static_cast<std::uint32_t>((x + y) % 3); });
     MemoryFile in(file);
     GRAPHIC g(in.map, kNone);
     ASSERT_EQ(ZephaneGetLastError(), 0);
@@ -147,14 +147,14 @@ TEST(BitmapLoad, TopDownRowsAndShortColourTables)
 
 TEST(BitmapLoad, TheOldTwelveByteHeaderLoadsWithThreeByteColours)
 {
-    BitmapSpec spec;
-    spec.width = 6;
-    spec.height = 3;
-    spec.depth = 4;
-    spec.colours = Colours(4);
-    spec.coreHeader = true;
+    BitmapLayout layout;
+    layout.width = 6;
+    layout.height = 3;
+    layout.depth = 4;
+    layout.colours = Colours(4);
+    layout.coreHeader = true;
     const Bytes file =
-        imagefiles::BuildBitmap(spec, [](int x, int y) { return static_cast<std::uint32_t>(x * 2 + y); });
+        imagefiles::BuildBitmap(layout, [](int x, int y) { return static_cast<std::uint32_t>(x * 2 + y); });
     MemoryFile in(file);
     GRAPHIC g(in.map, kNone);
     ASSERT_EQ(ZephaneGetLastError(), 0);
@@ -165,21 +165,21 @@ TEST(BitmapLoad, TheOldTwelveByteHeaderLoadsWithThreeByteColours)
 
 TEST(BitmapLoad, DamagedAndCompressedFilesLeaveTheGraphicEmpty)
 {
-    BitmapSpec spec;
-    spec.width = 8;
-    spec.height = 8;
-    spec.depth = 8;
-    spec.colours = Colours(8);
-    spec.compression = 1;
+    BitmapLayout layout;
+    layout.width = 8;
+    layout.height = 8;
+    layout.depth = 8;
+    layout.colours = Colours(8);
+    layout.compression = 1;
     {
-        MemoryFile in(imagefiles::BuildBitmap(spec, [](int, int) { return 0u; }));
+        MemoryFile in(imagefiles::BuildBitmap(layout, [](int, int) { return 0u; }));
         GRAPHIC g(32, 32, 24, kNone);
         EXPECT_FALSE(g.Load(in.map, kNone));
         EXPECT_EQ(ZephaneGetLastError(), errUnsupportedBitmap);
         EXPECT_TRUE(g.fEmpty());
     }
-    spec.compression = 0;
-    Bytes good = imagefiles::BuildBitmap(spec, [](int x, int) { return static_cast<std::uint32_t>(x); });
+    layout.compression = 0;
+    Bytes good = imagefiles::BuildBitmap(layout, [](int x, int) { return static_cast<std::uint32_t>(x); });
     {
         Bytes cut(good.begin(), good.end() - 5);
         MemoryFile in(cut);
@@ -207,11 +207,11 @@ TEST(BitmapLoad, DamagedAndCompressedFilesLeaveTheGraphicEmpty)
 
 TEST(BitmapLoad, FromAFileByNameAndTheTransparentColourIsKept)
 {
-    BitmapSpec spec;
-    spec.width = 4;
-    spec.height = 4;
-    spec.depth = 24;
-    const Bytes file = imagefiles::BuildBitmap(spec, [](int x, int) { return x == 0 ? 0xFF00FFu : 0x102030u; });
+    BitmapLayout layout;
+    layout.width = 4;
+    layout.height = 4;
+    layout.depth = 24;
+    const Bytes file = imagefiles::BuildBitmap(layout, [](int x, int) { return x == 0 ? 0xFF00FFu : 0x102030u; });
     const auto path = std::filesystem::temp_directory_path() / ("graphic_test_" + std::to_string(::getpid()) + ".bmp");
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(file.data()), static_cast<long>(file.size()));
@@ -506,14 +506,14 @@ TEST(GraphicDeviceContext, UsesAreCountedAndOnlyTheLastReleaseFreesTheContext)
 
 TEST(BitmapLoad, ABitmapResourceLoadsAsStoredWithoutAFileHeader)
 {
-    BitmapSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.depth = 8;
-    spec.colours = Colours(8);
-    spec.fileHeader = false;
+    BitmapLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.depth = 8;
+    layout.colours = Colours(8);
+    layout.fileHeader = false;
     static Bytes stored;
-    stored = imagefiles::BuildBitmap(spec, [](int x, int y) { return static_cast<std::uint32_t>(x + 10 * y); });
+    stored = imagefiles::BuildBitmap(layout, [](int x, int y) { return static_cast<std::uint32_t>(x + 10 * y); });
     const resources::ResourceEntry entry{
         2, nullptr, 0, "ARROW", 1033, stored.data(), static_cast<DWORD>(stored.size())};
     HMODULE module = resources::RegisterTable(&entry, 1, "graphic-test-module");

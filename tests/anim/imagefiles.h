@@ -36,7 +36,7 @@ struct Rgb {
 
 // ---- bitmap files ----------------------------------------------------------------
 
-struct BitmapSpec {
+struct BitmapLayout {
     int width = 0;
     int height = 0; // negative: rows from the top down
     int depth = 8;
@@ -53,7 +53,7 @@ inline int RowBytes(int width, int depth)
 
 // pixel(x, y) gives the raw value for palette depths and 16 bits, or
 // 0x00RRGGBB for 24 and 32 bits; y counts from the top.
-inline Bytes BuildBitmap(const BitmapSpec& s, const std::function<std::uint32_t(int, int)>& pixel)
+inline Bytes BuildBitmap(const BitmapLayout& s, const std::function<std::uint32_t(int, int)>& pixel)
 {
     const int rows = s.height < 0 ? -s.height : s.height;
     const int rowBytes = RowBytes(s.width, s.depth);
