@@ -81,7 +81,7 @@ void CopyFace(char* dst, std::string_view face)
     dst[n] = '\0';
 }
 
-}  // namespace
+} // namespace
 
 BOOL FontRequestFromSpec(const char* pszSpec, FONTREQUEST* pfr, int nPixelsPerInch)
 {

@@ -23,14 +23,14 @@ constexpr LONG klDefaultFontHeight = -11;
 constexpr int knScreenPixelsPerInch = 96;
 
 struct FONTREQUEST {
-    char szFace[LF_FACESIZE];  // empty: the standard face
-    LONG lSize;                // as given: > 0 points, < 0 pixels, 0 none
-    LONG lHeight;              // logical height: negative = character height in pixels
-    LONG lWeight;              // FW_NORMAL or FW_BOLD
+    char szFace[LF_FACESIZE]; // empty: the standard face
+    LONG lSize;               // as given: > 0 points, < 0 pixels, 0 none
+    LONG lHeight;             // logical height: negative = character height in pixels
+    LONG lWeight;             // FW_NORMAL or FW_BOLD
     BOOL fItalic;
     BOOL fUnderline;
-    BYTE bCharSet;             // DEFAULT_CHARSET
-    BYTE bQuality;             // ANTIALIASED_QUALITY
+    BYTE bCharSet; // DEFAULT_CHARSET
+    BYTE bQuality; // ANTIALIASED_QUALITY
 };
 
 // Reads a specification (a pointer to text, or a string id made by TextId,

@@ -16,14 +16,14 @@ constexpr const char* kszNull = "(null)";
 
 // One specification of the argument descriptor.
 struct ARGSPEC {
-    bool fLeft = false;   // "-"
-    bool fGroup = false;  // ","
-    bool fPlus = false;   // "+"
-    bool fZero = false;   // "0"
-    bool fSpace = false;  // " "
-    bool fAlt = false;    // "#"
+    bool fLeft = false;  // "-"
+    bool fGroup = false; // ","
+    bool fPlus = false;  // "+"
+    bool fZero = false;  // "0"
+    bool fSpace = false; // " "
+    bool fAlt = false;   // "#"
     int nWidth = 0;
-    int nPrecision = -1;  // -1: none given
+    int nPrecision = -1; // -1: none given
     std::string letters;
 };
 
@@ -41,7 +41,10 @@ int ReadNumber(const char*& p, const char* end)
     return n;
 }
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 // Splits the descriptor: each specification runs from a "%" to the next.
 // Pieces without letters describe no argument and are skipped.
@@ -217,9 +220,9 @@ std::string FormatFixedPoint(double value, bool fSingle, const ARGSPEC& spec)
 
     const double magnitude = std::fabs(value);
     char buf[64];
-    std::to_chars_result r = fSingle
-        ? std::to_chars(buf, buf + sizeof buf, static_cast<float>(magnitude), std::chars_format::scientific)
-        : std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific);
+    std::to_chars_result r =
+        fSingle ? std::to_chars(buf, buf + sizeof buf, static_cast<float>(magnitude), std::chars_format::scientific)
+                : std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific);
     const std::string_view sci(buf, r.ptr - buf);
     // sci is d[.ddd]e[+-]xx: the digits D and the exponent E of D[0].D[1..].
     const std::size_t ePos = sci.find('e');
@@ -231,7 +234,7 @@ std::string FormatFixedPoint(double value, bool fSingle, const ARGSPEC& spec)
     std::from_chars(sci.data() + ePos + 1 + (sci[ePos + 1] == '+' ? 1 : 0), sci.data() + sci.size(), exponent);
     if (magnitude == 0)
         exponent = 0;
-    auto digitAt = [&](long long place) {  // place 0 is the units digit, -1 the first after the point
+    auto digitAt = [&](long long place) { // place 0 is the units digit, -1 the first after the point
         const long long index = exponent - place;
         return index >= 0 && index < static_cast<long long>(digits.size()) ? digits[index] : '0';
     };
@@ -397,7 +400,7 @@ std::string Assemble(const char* pszText, const std::vector<std::optional<std::s
     return out;
 }
 
-}  // namespace
+} // namespace
 
 char* FormatTextV(const char* pszText, const char* pszDescriptor, va_list args)
 {

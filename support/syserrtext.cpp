@@ -24,7 +24,8 @@ constexpr ERRORTEXT kaErrorTexts[] = {
     {ERROR_WRITE_FAULT, "Writing to the device failed.", "Skribado al la aparato malsukcesis."},
     {ERROR_READ_FAULT, "Reading from the device failed.", "Legado de la aparato malsukcesis."},
     {ERROR_INVALID_PARAMETER, "A parameter is not valid.", "Parametro ne validas."},
-    {ERROR_INSUFFICIENT_BUFFER, "The buffer is too small for the data.", "La bufro estas tro malgranda por la datumoj."},
+    {ERROR_INSUFFICIENT_BUFFER, "The buffer is too small for the data.",
+     "La bufro estas tro malgranda por la datumoj."},
     {ERROR_MORE_DATA, "There is more data than was asked for.", "Estas pli da datumoj ol petite."},
     {ERROR_NO_MORE_ITEMS, "There are no more items.", "Ne plu estas eroj."},
     {ERROR_RESOURCE_DATA_NOT_FOUND, "The program holds no resource data.", "La programo enhavas neniujn rimedojn."},
@@ -35,7 +36,7 @@ constexpr ERRORTEXT kaErrorTexts[] = {
 
 constexpr ERRORTEXT kUnknown = {0, "Unknown system error.", "Nekonata sistemeraro."};
 
-}  // namespace
+} // namespace
 
 const char* SystemErrorText(DWORD dwCode, WORD wLang)
 {

@@ -27,9 +27,12 @@ WORD ReadLanguageValue(HKEY key, const std::string& name)
     return LOWORD(value);
 }
 
-std::string TagValueName() { return std::string(kszLanguageValuePrefix) + g_strTag; }
+std::string TagValueName()
+{
+    return std::string(kszLanguageValuePrefix) + g_strTag;
+}
 
-}  // namespace
+} // namespace
 
 WORD UserDefaultLanguage()
 {
@@ -71,8 +74,8 @@ void SetLanguage(WORD wLang)
     g_fChosen = true;
 
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kszLanguageKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kszLanguageKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
         return;
     const DWORD value = wLang;
     const BYTE* data = reinterpret_cast<const BYTE*>(&value);

@@ -47,9 +47,31 @@ int LanguageOrder(WORD (&awLang)[4])
 
 RESOURCEDATA FindIn(const char* pszType, const char* pszName, WORD wLang)
 {
-    if (wLang == LANG_NONE)
-        return DataOf(FindResourceA(nullptr, pszName, pszType));
     return DataOf(FindResourceExA(nullptr, pszType, pszName, wLang));
+}
+
+// Looks for a resource in the languages of the order until `accept` takes
+// one. The last step, "any language", tries every language the resource
+// exists in, so that a string missing from one language's block is still
+// found in another's.
+template <typename ACCEPT> bool FindBest(const char* pszType, const char* pszName, ACCEPT accept)
+{
+    WORD awLang[4];
+    const int n = LanguageOrder(awLang);
+    for (int i = 0; i < n; ++i) {
+        if (awLang[i] != LANG_NONE) {
+            const RESOURCEDATA data = FindIn(pszType, pszName, awLang[i]);
+            if (data.pb && accept(data))
+                return true;
+            continue;
+        }
+        for (WORD wLang : resources::Languages(nullptr, pszType, pszName)) {
+            const RESOURCEDATA data = FindIn(pszType, pszName, wLang);
+            if (data.pb && accept(data))
+                return true;
+        }
+    }
+    return false;
 }
 
 // Entry `index` of a string-table block: 16 entries, each a 16-bit
@@ -82,14 +104,8 @@ bool FindString(UINT id, std::string_view* pText)
     if (id > 0xFFFF)
         return false;
     const char* pszBlock = TextId(id / kcStringsPerBlock + 1);
-    WORD awLang[4];
-    const int n = LanguageOrder(awLang);
-    for (int i = 0; i < n; ++i) {
-        const RESOURCEDATA block = FindIn(RT_STRING, pszBlock, awLang[i]);
-        if (block.pb && EntryOfBlock(block, id % kcStringsPerBlock, pText))
-            return true;
-    }
-    return false;
+    return FindBest(RT_STRING, pszBlock,
+                    [&](const RESOURCEDATA& block) { return EntryOfBlock(block, id % kcStringsPerBlock, pText); });
 }
 
 // The length of the first n bytes of a text, shortened so that it does not
@@ -106,8 +122,7 @@ std::size_t WholeCharacters(std::string_view text, std::size_t n)
 // Walks a joined text: calls take(piece) for every piece, where a piece is a
 // string's text without its continuation mark; take returns how much of the
 // piece it used. Stops when a piece is not used whole or does not continue.
-template <typename TAKE>
-void WalkJoined(UINT id, TAKE take)
+template <typename TAKE> void WalkJoined(UINT id, TAKE take)
 {
     for (; id <= 0xFFFF; ++id) {
         std::string_view text;
@@ -121,23 +136,18 @@ void WalkJoined(UINT id, TAKE take)
     }
 }
 
-}  // namespace
+} // namespace
 
 const void* FindResourceData(const char* pszType, const char* pszName, DWORD* pcb)
 {
-    WORD awLang[4];
-    const int n = LanguageOrder(awLang);
-    for (int i = 0; i < n; ++i) {
-        const RESOURCEDATA data = FindIn(pszType, pszName, awLang[i]);
-        if (data.pb) {
-            if (pcb)
-                *pcb = data.cb;
-            return data.pb;
-        }
-    }
+    RESOURCEDATA found;
+    FindBest(pszType, pszName, [&](const RESOURCEDATA& data) {
+        found = data;
+        return true;
+    });
     if (pcb)
-        *pcb = 0;
-    return nullptr;
+        *pcb = found.cb;
+    return found.pb;
 }
 
 int LoadText(UINT id, char* pszBuffer, int cchBuffer)
@@ -183,4 +193,7 @@ char* AllocText(std::size_t cb)
     return psz;
 }
 
-void ReleaseText(char* psz) { std::free(psz); }
+void ReleaseText(char* psz)
+{
+    std::free(psz);
+}

@@ -31,8 +31,14 @@ inline const char* TextId(UINT id)
 {
     return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(id & 0xFFFF));
 }
-inline bool IsTextId(const char* psz) { return reinterpret_cast<std::uintptr_t>(psz) < 0x10000; }
-inline UINT IdOfText(const char* psz) { return static_cast<UINT>(reinterpret_cast<std::uintptr_t>(psz)); }
+inline bool IsTextId(const char* psz)
+{
+    return reinterpret_cast<std::uintptr_t>(psz) < 0x10000;
+}
+inline UINT IdOfText(const char* psz)
+{
+    return static_cast<UINT>(reinterpret_cast<std::uintptr_t>(psz));
+}
 
 // Remembers the application tag (null or "" for none) and sets the current
 // language from, in this order: the tag's registry value, the default

@@ -25,7 +25,7 @@ TEST(FontSpec, PixelHeightBoldItalicFromAFormattedSpec)
     ReleaseText(spec);
     EXPECT_STREQ(fr.szFace, "Times New Roman");
     EXPECT_EQ(fr.lSize, -22);
-    EXPECT_EQ(fr.lHeight, -22);  // a pixel size is the character height unchanged
+    EXPECT_EQ(fr.lHeight, -22); // a pixel size is the character height unchanged
     EXPECT_EQ(fr.lWeight, FW_BOLD);
     EXPECT_TRUE(fr.fItalic);
     EXPECT_FALSE(fr.fUnderline);
@@ -35,12 +35,12 @@ TEST(FontSpec, PixelHeightBoldItalicFromAFormattedSpec)
 
 TEST(FontSpec, PointsBecomePixelsRoundedAtTheScreenResolution)
 {
-    EXPECT_EQ(Request("Arial,14,BI").lHeight, -19);        // 14 * 96 / 72 = 18.67
-    EXPECT_EQ(Request("Arial,14,BI", 120).lHeight, -23);   // 23.33
+    EXPECT_EQ(Request("Arial,14,BI").lHeight, -19);      // 14 * 96 / 72 = 18.67
+    EXPECT_EQ(Request("Arial,14,BI", 120).lHeight, -23); // 23.33
     EXPECT_EQ(Request("Times New Roman,36").lHeight, -48);
-    EXPECT_EQ(Request("Arial,9").lHeight, -12);            // exactly 12
-    EXPECT_EQ(Request("Arial,3").lHeight, -4);             // 4.0
-    EXPECT_EQ(Request("Arial,5", 96).lHeight, -7);         // 6.67
+    EXPECT_EQ(Request("Arial,9").lHeight, -12);    // exactly 12
+    EXPECT_EQ(Request("Arial,3").lHeight, -4);     // 4.0
+    EXPECT_EQ(Request("Arial,5", 96).lHeight, -7); // 6.67
 }
 
 TEST(FontSpec, FieldsInAnyOrderStyleLettersInEitherCase)
@@ -56,7 +56,7 @@ TEST(FontSpec, FieldsInAnyOrderStyleLettersInEitherCase)
     EXPECT_EQ(fr.szFace[0], '\0');
     EXPECT_EQ(fr.lWeight, FW_BOLD);
     EXPECT_TRUE(fr.fItalic && fr.fUnderline);
-    EXPECT_EQ(fr.lHeight, klDefaultFontHeight);  // no size: the standard height
+    EXPECT_EQ(fr.lHeight, klDefaultFontHeight); // no size: the standard height
 
     // "default" keeps the standard face; letters other than B, I, U make a face.
     EXPECT_STREQ(Request("Arial,DEFAULT,10").szFace, "");
@@ -89,6 +89,9 @@ TEST(FontSpec, SpecsByStringIdInBothLanguages)
     EXPECT_TRUE(fr.fItalic);
 }
 
-TEST(FontSpec, NoRecordNoRequest) { EXPECT_FALSE(FontRequestFromSpec("Arial,10", nullptr)); }
+TEST(FontSpec, NoRecordNoRequest)
+{
+    EXPECT_FALSE(FontRequestFromSpec("Arial,10", nullptr));
+}
 
-}  // namespace
+} // namespace

@@ -14,8 +14,7 @@ struct TextDeleter {
 using Text = std::unique_ptr<char, TextDeleter>;
 
 // Formats and returns the result as a string ("<none>" for a failure).
-template <typename... ARGS>
-std::string Fmt(const char* text, const char* descriptor, ARGS... args)
+template <typename... ARGS> std::string Fmt(const char* text, const char* descriptor, ARGS... args)
 {
     Text t(FormatText(text, descriptor, args...));
     return t ? std::string(t.get()) : std::string("<none>");
@@ -56,7 +55,7 @@ TEST_F(FormatText_, SixteenBitLettersUseTheLowHalf)
     EXPECT_EQ(Fmt("%1 %2", "%x%X", 0xABCDEF, 0xABCDEF), "cdef CDEF");
     EXPECT_EQ(Fmt("%1", "%i", -5), "-5");
     EXPECT_EQ(Fmt("%1", "%c", 'A'), "A");
-    EXPECT_EQ(Fmt("%1", "%c", 0x109), "\xC4\x89");  // c with circumflex
+    EXPECT_EQ(Fmt("%1", "%c", 0x109), "\xC4\x89"); // c with circumflex
 }
 
 TEST_F(FormatText_, ThirtyTwoBitLettersWidthAndFlags)
@@ -105,7 +104,7 @@ TEST_F(FormatText_, TextArguments)
     EXPECT_EQ(Fmt("<%1>", "%s", none), "<(null)>");
     EXPECT_EQ(Fmt("<%1>", "%ls", L"Ĉu ĝi?"), "<Ĉu ĝi?>");
     EXPECT_EQ(Fmt("<%1>", "%ls", noneWide), "<(null)>");
-    EXPECT_EQ(Fmt("<%1>", "%6s", "ŝi"), "<    ŝi>");  // width counts letters
+    EXPECT_EQ(Fmt("<%1>", "%6s", "ŝi"), "<    ŝi>"); // width counts letters
 }
 
 TEST_F(FormatText_, StringIdArguments)
@@ -145,9 +144,9 @@ TEST_F(FormatText_, ResultsHaveRoomForAtLeast257Bytes)
     Text t(FormatText("", nullptr));
     ASSERT_TRUE(t);
     EXPECT_EQ(t.get()[0], '\0');
-    t.get()[256] = 'x';  // must be inside the allocation (checked by the sanitizer build)
+    t.get()[256] = 'x'; // must be inside the allocation (checked by the sanitizer build)
     const std::string long_(1000, 'a');
     EXPECT_EQ(Fmt("%1%1", "%s", long_.c_str()), long_ + long_);
 }
 
-}  // namespace
+} // namespace

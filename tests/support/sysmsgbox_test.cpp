@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -61,21 +62,28 @@ TEST_F(MessageBoxIds_, CaptionAndTextShareTheArguments)
 
 TEST_F(MessageBoxIds_, ThreadBitReturnsAtOnceAndShowsTheBoxElsewhere)
 {
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::promise<std::pair<std::thread::id, msgbox::Request>> seen;
-    msgbox::SetHandler([&](const msgbox::Request& r) {
-        seen.set_value({std::this_thread::get_id(), r});
-        released.wait();  // the box stays open until the test has checked the return
+    // The box's thread owns a copy of the handler and with it this state.
+    struct Shared {
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        std::promise<std::pair<std::thread::id, msgbox::Request>> seen;
+        std::promise<void> closed;
+    };
+    auto shared = std::make_shared<Shared>();
+    msgbox::SetHandler([shared](const msgbox::Request& r) {
+        shared->seen.set_value({std::this_thread::get_id(), r});
+        shared->released.wait(); // the box stays open until the test has checked the return
+        shared->closed.set_value();
         return IDOK;
     });
     EXPECT_EQ(MessageBoxIds(MB_SUPPORT_ASYNC | MB_OK, 46, 47, nullptr), -1);
-    release.set_value();
-    const auto [thread, request] = seen.get_future().get();
+    shared->release.set_value();
+    const auto [thread, request] = shared->seen.get_future().get();
     EXPECT_NE(thread, std::this_thread::get_id());
     EXPECT_EQ(request.caption, "Varno");
     EXPECT_EQ(request.text, "The file you specified has been encrypted.");
     EXPECT_EQ(request.type, MB_OK | MB_ICONINFORMATION);
+    shared->closed.get_future().wait();
 }
 
 TEST_F(MessageBoxIds_, InTheCurrentLanguage)
@@ -87,4 +95,4 @@ TEST_F(MessageBoxIds_, InTheCurrentLanguage)
     EXPECT_EQ(m_shown[0].text, "La komandlinio, kiun vi donis, ne validas.");
 }
 
-}  // namespace
+} // namespace
