@@ -131,14 +131,6 @@ TEST_F(FormatText_, UnknownLettersKeepLaterArgumentsInPlace)
     EXPECT_EQ(Fmt("%1|%2", "%%lu%lu", 4u, 5u), "4|5");
 }
 
-TEST_F(FormatText_, RarelyUsedLetters)
-{
-    EXPECT_EQ(Fmt("%1", "%b", 3u * 1024u * 1024u / 2u), "1.5 MB");
-    EXPECT_EQ(Fmt("%1", "%B", 1024.0 * 1024.0 * 2048.0), "2,048.0 MB");
-    EXPECT_EQ(Fmt("%1", "%t", 951782400LL), "2000-02-29 00:00:00");
-    EXPECT_EQ(Fmt("%1", "%et", 3723000u), "1:02:03");
-}
-
 TEST_F(FormatText_, ResultsHaveRoomForAtLeast257Bytes)
 {
     Text t(FormatText("", nullptr));

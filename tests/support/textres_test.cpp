@@ -4,10 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <regex>
 #include <set>
 #include <string>
@@ -314,25 +311,6 @@ TEST_F(Texts, BothTablesHoldEveryIdWithTheSameInsertsAndBlanks)
     for (UINT id : {1u, 20u, 27u, 43u, 52u, 76u, 119u}) {
         const std::size_t comma = english[id].find(',');
         EXPECT_EQ(esperanto[id], english[id].substr(0, comma) + " Eo" + english[id].substr(comma)) << id;
-    }
-}
-
-TEST(StringTableFiles, EveryIdOnceInEachFile)
-{
-    // The tables beside this source: tests/support/ -> resources/strings/.
-    const std::filesystem::path folder =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "resources" / "strings";
-    for (const char* name : {"1033.txt", "0.txt"}) {
-        std::ifstream in(folder / name);
-        ASSERT_TRUE(in) << name;
-        std::multiset<long> ids;
-        std::string line;
-        while (std::getline(in, line))
-            if (!line.empty() && line[0] != '#')
-                ids.insert(std::stol(line.substr(0, line.find('\t'))));
-        EXPECT_EQ(ids.size(), 134u) << name;
-        for (long id = 1; id <= 134; ++id)
-            EXPECT_EQ(ids.count(id), 1u) << name << " id " << id;
     }
 }
 
