@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -268,12 +268,20 @@ TEST_F(Texts, ResourcesOfOtherTypesByLanguage)
 
 // ---- The game's tables --------------------------------------------------------
 
+// The inserts (%1, %2, ...) of a text, with repeats.
 std::multiset<std::string> Inserts(const std::string& text)
 {
     std::multiset<std::string> found;
-    static const std::regex insert("%[0-9]+");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), insert); it != std::sregex_iterator(); ++it)
-        found.insert(it->str());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%')
+            continue;
+        std::size_t end = i + 1;
+        while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])))
+            ++end;
+        if (end > i + 1)
+            found.insert(text.substr(i, end - i));
+        i = end - 1;
+    }
     return found;
 }
 
