@@ -13,7 +13,7 @@
 #include <vector>
 
 struct HACMSTREAM__ {
-    std::vector<BYTE> source;  // the source format record with its extra bytes
+    std::vector<BYTE> source; // the source format record with its extra bytes
     WAVEFORMATEX target{};
 };
 
@@ -37,7 +37,10 @@ bool IsOpen(HACMSTREAM s)
     return s != nullptr && r.open.count(s) != 0;
 }
 
-const WAVEFORMATEX& SourceOf(HACMSTREAM s) { return *reinterpret_cast<const WAVEFORMATEX*>(s->source.data()); }
+const WAVEFORMATEX& SourceOf(HACMSTREAM s)
+{
+    return *reinterpret_cast<const WAVEFORMATEX*>(s->source.data());
+}
 
 WORD ExtraWord(const WAVEFORMATEX& f, int index)
 {
@@ -62,8 +65,7 @@ DWORD FramesPerBlock(const WAVEFORMATEX& f)
     case WAVE_FORMAT_IEEE_FLOAT:
         return (f.wBitsPerSample == 32 || f.wBitsPerSample == 64) && align == ch * f.wBitsPerSample / 8 ? 1 : 0;
     case WAVE_FORMAT_ALAW:
-    case WAVE_FORMAT_MULAW:
-        return f.wBitsPerSample == 8 && align == ch ? 1 : 0;
+    case WAVE_FORMAT_MULAW: return f.wBitsPerSample == 8 && align == ch ? 1 : 0;
     case WAVE_FORMAT_IMA_ADPCM: {
         if (f.wBitsPerSample != 4 || align <= 4 * ch || (align - 4 * ch) % (4 * ch) != 0) {
             return 0;
@@ -80,17 +82,14 @@ DWORD FramesPerBlock(const WAVEFORMATEX& f)
         const DWORD given = ExtraWord(f, 0);
         return given != 0 && given <= computed ? given : computed;
     }
-    case WAVE_FORMAT_GSM610:
-        return ch == 1 && align == 65 ? 320 : 0;
-    default:
-        return 0;
+    case WAVE_FORMAT_GSM610: return ch == 1 && align == 65 ? 320 : 0;
+    default: return 0;
     }
 }
 
 bool SourceUnderstood(const WAVEFORMATEX& f)
 {
-    return f.nChannels >= 1 && f.nChannels <= 2 && f.nSamplesPerSec > 0 && f.nBlockAlign > 0 &&
-           FramesPerBlock(f) != 0;
+    return f.nChannels >= 1 && f.nChannels <= 2 && f.nSamplesPerSec > 0 && f.nBlockAlign > 0 && FramesPerBlock(f) != 0;
 }
 
 bool TargetFits(const WAVEFORMATEX& source, const WAVEFORMATEX& target)
@@ -113,7 +112,10 @@ void Put32(BYTE* p, DWORD v)
     }
 }
 
-sf_count_t FileLength(void* user) { return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size()); }
+sf_count_t FileLength(void* user)
+{
+    return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size());
+}
 sf_count_t FileSeek(sf_count_t offset, int whence, void* user)
 {
     auto* f = static_cast<MemoryFile*>(user);
@@ -130,8 +132,14 @@ sf_count_t FileRead(void* out, sf_count_t count, void* user)
     f->at += n;
     return n;
 }
-sf_count_t FileWrite(const void*, sf_count_t, void*) { return 0; }
-sf_count_t FileTell(void* user) { return static_cast<MemoryFile*>(user)->at; }
+sf_count_t FileWrite(const void*, sf_count_t, void*)
+{
+    return 0;
+}
+sf_count_t FileTell(void* user)
+{
+    return static_cast<MemoryFile*>(user)->at;
+}
 
 // Decodes source bytes into at most capacity frames of 16-bit samples;
 // returns the frames written, or -1 when the codec library rejects the data.
@@ -173,7 +181,7 @@ sf_count_t Decode(HACMSTREAM s, const BYTE* data, DWORD bytes, BYTE* out, sf_cou
     return got;
 }
 
-}  // namespace
+} // namespace
 
 MMRESULT acmStreamOpen(LPHACMSTREAM stream, HACMDRIVER driver, LPWAVEFORMATEX source, LPWAVEFORMATEX target,
                        void* filter, DWORD_PTR callback, DWORD_PTR, DWORD flags)

@@ -34,7 +34,7 @@ void SDLCALL FillDevice(void* userdata, Uint8* stream, int len)
     audio_mixer::Render(reinterpret_cast<SHORT*>(stream), static_cast<DWORD>(len) / 4, rate);
 }
 
-}  // namespace
+} // namespace
 
 namespace audio_device {
 
@@ -94,9 +94,12 @@ void Release()
     d.rate = 0;
 }
 
-DWORD Rate() { return Device().rate; }
+DWORD Rate()
+{
+    return Device().rate;
+}
 
-}  // namespace audio_device
+} // namespace audio_device
 
 namespace dsound_control {
 
@@ -129,7 +132,10 @@ bool IsDeviceOpen()
     return d.users > 0;
 }
 
-DWORD DeviceRate() { return Device().rate; }
+DWORD DeviceRate()
+{
+    return Device().rate;
+}
 
 DWORD Render(SHORT* out, DWORD frames)
 {
@@ -146,4 +152,4 @@ DWORD Render(SHORT* out, DWORD frames)
     return frames;
 }
 
-}  // namespace dsound_control
+} // namespace dsound_control

@@ -285,9 +285,8 @@ public:
         }
         const WAVEFORMATEX& f = *desc->lpwfxFormat;
         if (f.wFormatTag != WAVE_FORMAT_PCM || (f.nChannels != 1 && f.nChannels != 2) ||
-            (f.wBitsPerSample != 8 && f.wBitsPerSample != 16) ||
-            f.nBlockAlign != f.nChannels * f.wBitsPerSample / 8 || f.nSamplesPerSec < DSBFREQUENCY_MIN ||
-            f.nSamplesPerSec > DSBFREQUENCY_MAX) {
+            (f.wBitsPerSample != 8 && f.wBitsPerSample != 16) || f.nBlockAlign != f.nChannels * f.wBitsPerSample / 8 ||
+            f.nSamplesPerSec < DSBFREQUENCY_MIN || f.nSamplesPerSec > DSBFREQUENCY_MAX) {
             return DSERR_BADFORMAT;
         }
         if (desc->dwBufferBytes < DSBSIZE_MIN || desc->dwBufferBytes > DSBSIZE_MAX ||
@@ -311,7 +310,7 @@ private:
     DWORD level_ = 0;
 };
 
-}  // namespace
+} // namespace
 
 HRESULT DirectSoundCreate(LPCGUID device, LPDIRECTSOUND* object, void* outer)
 {

@@ -23,8 +23,14 @@ constexpr HRESULT DSERR_BADFORMAT = static_cast<HRESULT>(0x88780064u);
 constexpr HRESULT DSERR_NODRIVER = static_cast<HRESULT>(0x88780078u);
 constexpr HRESULT DSERR_UNINITIALIZED = static_cast<HRESULT>(0x887800AAu);
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr)
+{
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr)
+{
+    return hr < 0;
+}
 
 // Cooperative levels.
 constexpr DWORD DSSCL_NORMAL = 1;
@@ -149,4 +155,4 @@ DWORD DeviceRate();
 // interleaved, 16-bit). Returns the frames mixed: 0 when the manual device
 // is not open.
 DWORD Render(SHORT* out, DWORD frames);
-}  // namespace dsound_control
+} // namespace dsound_control

@@ -11,7 +11,7 @@ struct MixerState {
     std::mutex mutex;
     std::vector<Voice*> voices;
     std::vector<std::pair<void*, StreamFn>> streams;
-    std::vector<float> mix;  // grows to the largest request, then stays
+    std::vector<float> mix; // grows to the largest request, then stays
 };
 
 // Made once and never destroyed, so that a device thread still running at
@@ -70,9 +70,12 @@ void MixVoice(Voice& v, float* out, DWORD frames, DWORD rate)
     }
 }
 
-}  // namespace
+} // namespace
 
-std::unique_lock<std::mutex> Hold() { return std::unique_lock<std::mutex>(State().mutex); }
+std::unique_lock<std::mutex> Hold()
+{
+    return std::unique_lock<std::mutex>(State().mutex);
+}
 
 void AddVoice(Voice* voice)
 {
@@ -136,4 +139,4 @@ void PanGains(LONG pan, float& left, float& right)
     right = pan < 0 ? VolumeGain(pan) : 1.0f;
 }
 
-}  // namespace audio_mixer
+} // namespace audio_mixer

@@ -21,10 +21,10 @@ struct Voice {
     WORD bits = 16;
     WORD blockAlign = 2;
     DWORD frames = 0;
-    DWORD rate = 22050;  // playback frequency in frames per second
+    DWORD rate = 22050; // playback frequency in frames per second
     bool playing = false;
     bool looping = false;
-    std::uint64_t position = 0;  // in frames, 32.32 fixed point
+    std::uint64_t position = 0; // in frames, 32.32 fixed point
     float gainLeft = 1.0f;
     float gainRight = 1.0f;
 };
@@ -51,7 +51,7 @@ void PanGains(LONG pan, float& left, float& right);
 // Linear gain of an attenuation in hundredths of a decibel (0 or less).
 float VolumeGain(LONG volume);
 
-}  // namespace audio_mixer
+} // namespace audio_mixer
 
 // The output device: one SDL audio device, opened while anything uses it.
 namespace audio_device {
@@ -61,4 +61,4 @@ bool Acquire();
 void Release();
 // The output rate in frames per second while acquired.
 DWORD Rate();
-}  // namespace audio_device
+} // namespace audio_device

@@ -6,7 +6,7 @@
 #include "platform/base/types.h"
 
 constexpr WORD WAVE_FORMAT_PCM = 0x0001;
-constexpr WORD WAVE_FORMAT_ADPCM = 0x0002;  // Microsoft ADPCM
+constexpr WORD WAVE_FORMAT_ADPCM = 0x0002; // Microsoft ADPCM
 constexpr WORD WAVE_FORMAT_IEEE_FLOAT = 0x0003;
 constexpr WORD WAVE_FORMAT_ALAW = 0x0006;
 constexpr WORD WAVE_FORMAT_MULAW = 0x0007;
@@ -21,7 +21,7 @@ struct WAVEFORMATEX {
     DWORD nAvgBytesPerSec;
     WORD nBlockAlign;
     WORD wBitsPerSample;
-    WORD cbSize;  // bytes of format-specific data that follow this record
+    WORD cbSize; // bytes of format-specific data that follow this record
 };
 #pragma pack(pop)
 static_assert(sizeof(WAVEFORMATEX) == 18, "the record is stored packed");
@@ -30,4 +30,7 @@ using LPWAVEFORMATEX = WAVEFORMATEX*;
 using LPCWAVEFORMATEX = const WAVEFORMATEX*;
 
 // The format-specific bytes after the record (valid when cbSize > 0).
-inline const BYTE* WaveFormatExtra(const WAVEFORMATEX* wf) { return reinterpret_cast<const BYTE*>(wf) + sizeof(WAVEFORMATEX); }
+inline const BYTE* WaveFormatExtra(const WAVEFORMATEX* wf)
+{
+    return reinterpret_cast<const BYTE*>(wf) + sizeof(WAVEFORMATEX);
+}

@@ -27,7 +27,7 @@ struct Notice {
     MIDIHDR* header;
 };
 
-}  // namespace
+} // namespace
 
 struct HMIDISTRM__ {
     // Play state, guarded by mutex (the mixing thread and the caller).
@@ -37,8 +37,8 @@ struct HMIDISTRM__ {
     DWORD timeDiv = 96;
     DWORD tempo = 500000;
     bool eventLoaded = false;
-    double framesToNext = 0;  // frames until the loaded event is due; below 0 while late
-    std::uint64_t frame = 0;  // stream time in frames since the stream was started
+    double framesToNext = 0; // frames until the loaded event is due; below 0 while late
+    std::uint64_t frame = 0; // stream time in frames since the stream was started
     bool silent = true;
 
     // Callback thread and its notices.
@@ -94,7 +94,7 @@ void CallbackThread(HMIDISTRM s)
     for (;;) {
         s->noticeReady.wait(lock, [&] { return s->quit || !s->notices.empty(); });
         if (s->notices.empty()) {
-            return;  // quitting with nothing left to say
+            return; // quitting with nothing left to say
         }
         batch.swap(s->notices);
         lock.unlock();
@@ -212,13 +212,12 @@ void RenderStream(void* context, float* stereo, DWORD frames, DWORD rate)
 
 MMRESULT CheckHeader(LPMIDIHDR header, UINT bytes)
 {
-    return header == nullptr || bytes < sizeof(MIDIHDR) || header->lpData == nullptr ||
-                   header->dwBufferLength == 0
+    return header == nullptr || bytes < sizeof(MIDIHDR) || header->lpData == nullptr || header->dwBufferLength == 0
                ? MMSYSERR_INVALPARAM
                : MMSYSERR_NOERROR;
 }
 
-}  // namespace
+} // namespace
 
 MMRESULT midiStreamOpen(LPHMIDISTRM stream, UINT* device, DWORD streams, DWORD_PTR callback, DWORD_PTR instance,
                         DWORD flags)
@@ -424,9 +423,18 @@ MMRESULT midiOutUnprepareHeader(HMIDIOUT out, LPMIDIHDR header, UINT headerBytes
 
 namespace midi_control {
 
-void SetSoundFontPaths(const std::vector<std::string>& paths) { midi_synth::SetSearchList(paths); }
-void UseDefaultSoundFontPaths() { midi_synth::SetSearchList(midi_synth::DefaultSearchList()); }
-std::string SynthError() { return midi_synth::Error(); }
+void SetSoundFontPaths(const std::vector<std::string>& paths)
+{
+    midi_synth::SetSearchList(paths);
+}
+void UseDefaultSoundFontPaths()
+{
+    midi_synth::SetSearchList(midi_synth::DefaultSearchList());
+}
+std::string SynthError()
+{
+    return midi_synth::Error();
+}
 
 void SetEventObserver(EventObserver observer, void* context)
 {
@@ -445,4 +453,4 @@ void WaitForCallbacks(HMIDISTRM stream)
     stream->noticesDone.wait(lock, [&] { return stream->delivered >= target; });
 }
 
-}  // namespace midi_control
+} // namespace midi_control

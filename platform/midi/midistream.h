@@ -28,8 +28,8 @@ constexpr DWORD CALLBACK_FUNCTION = 0x00030000;
 // Callback messages.
 constexpr UINT MOM_OPEN = 0x3C7;
 constexpr UINT MOM_CLOSE = 0x3C8;
-constexpr UINT MOM_DONE = 0x3C9;        // parameter 1: the MIDIHDR played
-constexpr UINT MOM_POSITIONCB = 0x3CA;  // parameter 1: the MIDIHDR of the event
+constexpr UINT MOM_DONE = 0x3C9;       // parameter 1: the MIDIHDR played
+constexpr UINT MOM_POSITIONCB = 0x3CA; // parameter 1: the MIDIHDR of the event
 
 constexpr MMRESULT MIDIERR_UNPREPARED = 64;
 constexpr MMRESULT MIDIERR_STILLPLAYING = 65;
@@ -42,14 +42,14 @@ constexpr DWORD MHDR_INQUEUE = 0x00000004;
 constexpr DWORD MHDR_ISSTRM = 0x00000008;
 
 struct MIDIHDR {
-    char* lpData;           // the block of stream events
-    DWORD dwBufferLength;   // its size
-    DWORD dwBytesRecorded;  // the bytes of events in it
+    char* lpData;          // the block of stream events
+    DWORD dwBufferLength;  // its size
+    DWORD dwBytesRecorded; // the bytes of events in it
     DWORD_PTR dwUser;
     DWORD dwFlags;
     MIDIHDR* lpNext;
     DWORD_PTR reserved;
-    DWORD dwOffset;  // how far the stream has played into the block
+    DWORD dwOffset; // how far the stream has played into the block
     DWORD_PTR dwReserved[8];
 };
 using LPMIDIHDR = MIDIHDR*;
@@ -57,23 +57,29 @@ using LPMIDIHDR = MIDIHDR*;
 // One stream event: three 32-bit fields; an event with MEVT_F_LONG is
 // followed by its parameter bytes, padded to a multiple of four.
 struct MIDIEVENT {
-    DWORD dwDeltaTime;  // ticks since the previous event
+    DWORD dwDeltaTime; // ticks since the previous event
     DWORD dwStreamID;
-    DWORD dwEvent;  // type in the top byte, parameter in the low 24 bits
+    DWORD dwEvent; // type in the top byte, parameter in the low 24 bits
     DWORD dwParms[1];
 };
 
 constexpr DWORD MEVT_F_SHORT = 0x00000000;
 constexpr DWORD MEVT_F_LONG = 0x80000000;
 constexpr DWORD MEVT_F_CALLBACK = 0x40000000;
-constexpr BYTE MEVT_SHORTMSG = 0x00;  // status | data1 << 8 | data2 << 16
-constexpr BYTE MEVT_TEMPO = 0x01;     // microseconds per quarter note
+constexpr BYTE MEVT_SHORTMSG = 0x00; // status | data1 << 8 | data2 << 16
+constexpr BYTE MEVT_TEMPO = 0x01;    // microseconds per quarter note
 constexpr BYTE MEVT_NOP = 0x02;
 constexpr BYTE MEVT_LONGMSG = 0x80;
 constexpr BYTE MEVT_COMMENT = 0x82;
 constexpr BYTE MEVT_VERSION = 0x84;
-constexpr BYTE MEVT_EVENTTYPE(DWORD e) { return static_cast<BYTE>((e >> 24) & 0xFF); }
-constexpr DWORD MEVT_EVENTPARM(DWORD e) { return e & 0x00FFFFFF; }
+constexpr BYTE MEVT_EVENTTYPE(DWORD e)
+{
+    return static_cast<BYTE>((e >> 24) & 0xFF);
+}
+constexpr DWORD MEVT_EVENTPARM(DWORD e)
+{
+    return e & 0x00FFFFFF;
+}
 
 // Stream properties.
 constexpr DWORD MIDIPROP_SET = 0x80000000;
@@ -83,11 +89,11 @@ constexpr DWORD MIDIPROP_TEMPO = 0x00000002;
 
 struct MIDIPROPTIMEDIV {
     DWORD cbStruct;
-    DWORD dwTimeDiv;  // ticks per quarter note, or SMPTE frames and ticks with the top bit set
+    DWORD dwTimeDiv; // ticks per quarter note, or SMPTE frames and ticks with the top bit set
 };
 struct MIDIPROPTEMPO {
     DWORD cbStruct;
-    DWORD dwTempo;  // microseconds per quarter note
+    DWORD dwTempo; // microseconds per quarter note
 };
 
 using MIDICALLBACK = void (*)(HMIDIOUT stream, UINT message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR param2);
@@ -130,4 +136,4 @@ using EventObserver = void (*)(void* context, std::uint64_t frame, DWORD event);
 void SetEventObserver(EventObserver observer, void* context);
 // Blocks until every callback the stream has queued so far has returned.
 void WaitForCallbacks(HMIDISTRM stream);
-}  // namespace midi_control
+} // namespace midi_control

@@ -47,7 +47,7 @@ void Free(SynthState& s)
     }
 }
 
-}  // namespace
+} // namespace
 
 std::vector<std::string> DefaultSearchList()
 {
@@ -137,7 +137,7 @@ void ShortMessage(DWORD message)
     case 0xC0: fluid_synth_program_change(s.synth, channel, data1); break;
     case 0xD0: fluid_synth_channel_pressure(s.synth, channel, data1); break;
     case 0xE0: fluid_synth_pitch_bend(s.synth, channel, data1 | (data2 << 7)); break;
-    default: break;  // system messages have no meaning for the synthesiser
+    default: break; // system messages have no meaning for the synthesiser
     }
 }
 
@@ -167,4 +167,4 @@ void Render(float* stereo, DWORD frames)
     }
 }
 
-}  // namespace midi_synth
+} // namespace midi_synth

@@ -23,4 +23,4 @@ void ShortMessage(DWORD message);
 void Reset();
 // Adds frames stereo frames of the synthesiser's output into stereo.
 void Render(float* stereo, DWORD frames);
-}  // namespace midi_synth
+} // namespace midi_synth

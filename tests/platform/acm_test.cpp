@@ -13,7 +13,7 @@ namespace {
 // A WAVE file made in memory by the codec library, split back into its
 // format record and data chunk as a WAVE reader hands them over.
 struct Encoded {
-    std::vector<BYTE> format;  // the record with its extra bytes
+    std::vector<BYTE> format; // the record with its extra bytes
     std::vector<BYTE> data;
     WAVEFORMATEX* Format() { return reinterpret_cast<WAVEFORMATEX*>(format.data()); }
 };
@@ -23,7 +23,10 @@ struct Sink {
     sf_count_t at = 0;
 };
 
-sf_count_t SinkLength(void* u) { return static_cast<sf_count_t>(static_cast<Sink*>(u)->bytes.size()); }
+sf_count_t SinkLength(void* u)
+{
+    return static_cast<sf_count_t>(static_cast<Sink*>(u)->bytes.size());
+}
 sf_count_t SinkSeek(sf_count_t offset, int whence, void* u)
 {
     auto* s = static_cast<Sink*>(u);
@@ -48,9 +51,15 @@ sf_count_t SinkWrite(const void* in, sf_count_t n, void* u)
     s->at += n;
     return n;
 }
-sf_count_t SinkTell(void* u) { return static_cast<Sink*>(u)->at; }
+sf_count_t SinkTell(void* u)
+{
+    return static_cast<Sink*>(u)->at;
+}
 
-DWORD Le32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24); }
+DWORD Le32(const BYTE* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24);
+}
 
 Encoded Encode(const std::vector<SHORT>& samples, int channels, int rate, int subtype)
 {
@@ -265,4 +274,4 @@ TEST(AudioCompression, HeadersMustBePrepared)
     EXPECT_EQ(acmStreamClose(s, 0), MMSYSERR_NOERROR);
 }
 
-}  // namespace
+} // namespace

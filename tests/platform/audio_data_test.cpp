@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -16,11 +16,7 @@
 
 namespace {
 
-std::string DataFolder()
-{
-    const char* source = std::getenv("VARNO_SOURCE_DIR");
-    return std::string(source ? source : ".") + "/data/";
-}
+std::string DataFolder() { return VARNO_DATA_FOLDER; }
 
 std::vector<BYTE> ReadAll(const std::string& path)
 {
@@ -28,7 +24,10 @@ std::vector<BYTE> ReadAll(const std::string& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-DWORD Le32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24); }
+DWORD Le32(const BYTE* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24);
+}
 DWORD Be(const BYTE* p, int n)
 {
     DWORD v = 0;
@@ -74,9 +73,13 @@ std::vector<SHORT> Samples(Wave& w)
     if (w.Format().wFormatTag == WAVE_FORMAT_PCM) {
         pcm = w.data;
     } else {
-        WAVEFORMATEX target{WAVE_FORMAT_PCM, w.Format().nChannels, w.Format().nSamplesPerSec,
+        WAVEFORMATEX target{WAVE_FORMAT_PCM,
+                            w.Format().nChannels,
+                            w.Format().nSamplesPerSec,
                             w.Format().nSamplesPerSec * 2u * w.Format().nChannels,
-                            static_cast<WORD>(2 * w.Format().nChannels), 16, 0};
+                            static_cast<WORD>(2 * w.Format().nChannels),
+                            16,
+                            0};
         HACMSTREAM s = nullptr;
         auto* source = reinterpret_cast<LPWAVEFORMATEX>(w.format.data());
         if (acmStreamOpen(&s, nullptr, source, &target, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME) != 0) {
@@ -107,8 +110,8 @@ std::vector<SHORT> Samples(Wave& w)
 
 TEST(SoundData, EveryEffectAndSpokenLineIsAPlayableWave)
 {
-    std::vector<std::string> names = {"intro.wav", "varno.wav",   "roll.wav",     "rocks.wav",   "scream.wav",
-                                      "grow.wav",  "walk.wav",    "fly.wav",      "land.wav",    "place.wav",
+    std::vector<std::string> names = {"intro.wav",   "varno.wav",   "roll.wav",     "rocks.wav",   "scream.wav",
+                                      "grow.wav",    "walk.wav",    "fly.wav",      "land.wav",    "place.wav",
                                       "hitnone.wav", "hitcube.wav", "hitbonus.wav", "hitsteel.wav"};
     for (const char* spoken : {"gameover", "hitbad", "fell", "wonlevel1", "wonlevel2", "wonlevel3"}) {
         for (const char* language : {"eng", "esp"}) {
@@ -124,11 +127,10 @@ TEST(SoundData, EveryEffectAndSpokenLineIsAPlayableWave)
         EXPECT_EQ(w.Format().nChannels, 1);
         ++tags[w.Format().wFormatTag];
         const auto samples = Samples(w);
-        ASSERT_GT(samples.size(), 22050u / 4);  // at least a quarter of a second
+        ASSERT_GT(samples.size(), 22050u / 4); // at least a quarter of a second
         EXPECT_LT(samples.size(), 22050u * 4);
-        const int peak = std::abs(*std::max_element(samples.begin(), samples.end(), [](SHORT a, SHORT b) {
-            return std::abs(a) < std::abs(b);
-        }));
+        const int peak = std::abs(*std::max_element(samples.begin(), samples.end(),
+                                                    [](SHORT a, SHORT b) { return std::abs(a) < std::abs(b); }));
         EXPECT_GT(peak, 8000);
     }
     // Both compressed kinds are shipped, so both conversions are used.
@@ -149,7 +151,7 @@ TEST(SoundData, MusicIsAFormatOneSongOfSeveralStreamBlocks)
     ASSERT_LT(division, 0x8000u);
 
     std::size_t streamed = 0;
-    std::map<DWORD, DWORD> tempos;  // tick -> microseconds per quarter
+    std::map<DWORD, DWORD> tempos; // tick -> microseconds per quarter
     DWORD lastTick = 0;
     std::size_t at = 8 + Be(&b[4], 4);
     for (DWORD t = 0; t < tracks; ++t) {
@@ -219,4 +221,4 @@ TEST(SoundData, MusicIsAFormatOneSongOfSeveralStreamBlocks)
     EXPECT_LT(seconds, 300.0);
 }
 
-}  // namespace
+} // namespace

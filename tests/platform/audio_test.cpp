@@ -123,7 +123,7 @@ TEST_F(Mixer, OneShotRestartVersusLoopedContinuing)
     b->Stop();
     DWORD play = 0;
     b->GetCurrentPosition(&play, nullptr);
-    EXPECT_EQ(play, 80u);  // stopping keeps the position (40 frames of 2 bytes)
+    EXPECT_EQ(play, 80u); // stopping keeps the position (40 frames of 2 bytes)
     b->SetCurrentPosition(0);
     b->Play(0, 0, 0);
     EXPECT_EQ(Render(1)[0], 1);
@@ -151,7 +151,7 @@ TEST_F(Mixer, LoopedBufferWrapsUntilStopped)
     EXPECT_EQ(out[2 * 349], 1 + 490);
     DWORD play = 0;
     b->GetCurrentPosition(&play, nullptr);
-    EXPECT_EQ(play, 100u);  // frame 50 of the third round
+    EXPECT_EQ(play, 100u); // frame 50 of the third round
     b->Stop();
     const auto after = Render(10);
     for (SHORT s : after) {
@@ -166,7 +166,7 @@ TEST_F(Mixer, PositionIsSetInBytesAndChecked)
 {
     auto* b = Make16(Ramp(100));
     EXPECT_EQ(b->SetCurrentPosition(200), DSERR_INVALIDPARAM);
-    EXPECT_EQ(b->SetCurrentPosition(121), DS_OK);  // rounded down to frame 60
+    EXPECT_EQ(b->SetCurrentPosition(121), DS_OK); // rounded down to frame 60
     DWORD play = 0;
     b->GetCurrentPosition(&play, nullptr);
     EXPECT_EQ(play, 120u);
@@ -212,7 +212,7 @@ TEST_F(Mixer, ResamplesToTheDeviceRate)
     slow->Play(0, 0, 0);
     auto out = Render(2100);
     EXPECT_EQ(out[0], 0);
-    EXPECT_EQ(out[2], 10);  // half-way between 0 and 20
+    EXPECT_EQ(out[2], 10); // half-way between 0 and 20
     EXPECT_EQ(out[2 * 1998], 1998 * 10);
     EXPECT_NE(out[2 * 1999], 0);
     EXPECT_EQ(out[2 * 2000], 0);
@@ -360,7 +360,7 @@ TEST(AudioDevice, SystemDeviceOpensOnDemandAndFailsWithoutADriver)
     EXPECT_TRUE(dsound_control::IsDeviceOpen());
     EXPECT_EQ(dsound_control::DeviceRate(), 44100u);
     SHORT out[4];
-    EXPECT_EQ(dsound_control::Render(out, 2), 0u);  // the device thread mixes, not the caller
+    EXPECT_EQ(dsound_control::Render(out, 2), 0u); // the device thread mixes, not the caller
     ds->Release();
     EXPECT_FALSE(dsound_control::IsDeviceOpen());
 
@@ -371,4 +371,4 @@ TEST(AudioDevice, SystemDeviceOpensOnDemandAndFailsWithoutADriver)
     }
 }
 
-}  // namespace
+} // namespace

@@ -12,11 +12,20 @@
 
 namespace {
 
-constexpr DWORD kRate = 48000;  // at 96 ticks and 500000 us per quarter: 250 frames a tick
+constexpr DWORD kRate = 48000; // at 96 ticks and 500000 us per quarter: 250 frames a tick
 
-DWORD NoteOn(int key, int velocity = 100) { return 0x90 | (key << 8) | (velocity << 16); }
-DWORD NoteOff(int key) { return 0x80 | (key << 8) | (64 << 16); }
-DWORD Tempo(DWORD us) { return (static_cast<DWORD>(MEVT_TEMPO) << 24) | us; }
+DWORD NoteOn(int key, int velocity = 100)
+{
+    return 0x90 | (key << 8) | (velocity << 16);
+}
+DWORD NoteOff(int key)
+{
+    return 0x80 | (key << 8) | (64 << 16);
+}
+DWORD Tempo(DWORD us)
+{
+    return (static_cast<DWORD>(MEVT_TEMPO) << 24) | us;
+}
 
 // One block of stream events with its header.
 struct Block {
@@ -30,8 +39,9 @@ struct Block {
     }
     Block& AddLong(DWORD delta, const std::vector<BYTE>& bytes)
     {
-        words.insert(words.end(), {delta, 0, MEVT_F_LONG | (static_cast<DWORD>(MEVT_LONGMSG) << 24) |
-                                                 static_cast<DWORD>(bytes.size())});
+        words.insert(
+            words.end(),
+            {delta, 0, MEVT_F_LONG | (static_cast<DWORD>(MEVT_LONGMSG) << 24) | static_cast<DWORD>(bytes.size())});
         std::vector<DWORD> padded((bytes.size() + 3) / 4, 0);
         std::memcpy(padded.data(), bytes.data(), bytes.size());
         words.insert(words.end(), padded.begin(), padded.end());
@@ -152,8 +162,7 @@ TEST_F(MidiStream, BlocksPlayInOrderAndReportDoneFromTheirOwnThread)
     EXPECT_TRUE(played.empty());
     ASSERT_EQ(midiStreamRestart(stream), MMSYSERR_NOERROR);
     Render(60000);
-    const std::vector<Played> want = {
-        {0, NoteOn(60)}, {24000, NoteOff(60)}, {48000, NoteOn(64)}, {48000, NoteOff(64)}};
+    const std::vector<Played> want = {{0, NoteOn(60)}, {24000, NoteOff(60)}, {48000, NoteOn(64)}, {48000, NoteOff(64)}};
     EXPECT_EQ(played, want);
 
     EXPECT_EQ(Messages(), (std::vector<UINT>{MOM_OPEN, MOM_DONE, MOM_DONE}));
@@ -174,17 +183,17 @@ TEST_F(MidiStream, TempoChangesAndTimeDivisionSetTheEventTimes)
               MMSYSERR_NOERROR);
     Block a;
     a.Add(0, NoteOn(60))
-        .Add(480, Tempo(250000))  // one quarter at 500000 us: frame 24000
-        .Add(480, NoteOn(62))     // one quarter at 250000 us: 12000 frames later
+        .Add(480, Tempo(250000)) // one quarter at 500000 us: frame 24000
+        .Add(480, NoteOn(62))    // one quarter at 250000 us: 12000 frames later
         .Add(0, Tempo(1000000))
-        .Add(240, NoteOn(64))  // half a quarter at 1000000 us: 24000 frames later
+        .Add(240, NoteOn(64)) // half a quarter at 1000000 us: 24000 frames later
         .AddLong(120, {0xF0, 0x7E, 0x7F, 0x09, 0xF7})
-        .Add(120, NoteOn(65));  // the long event's time counts: a quarter of a beat each, 12000 frames
+        .Add(120, NoteOn(65)); // the long event's time counts: a quarter of a beat each, 12000 frames
     Send(a);
     midiStreamRestart(stream);
     // Odd pieces: the event times do not depend on how the rendering is cut.
     Render(120000, 997);
-    const std::vector<Played> want = {{0, NoteOn(60)},      {24000, Tempo(250000)}, {36000, NoteOn(62)},
+    const std::vector<Played> want = {{0, NoteOn(60)},         {24000, Tempo(250000)}, {36000, NoteOn(62)},
                                       {36000, Tempo(1000000)}, {60000, NoteOn(64)},    {84000, NoteOn(65)}};
     EXPECT_EQ(played, want);
 
@@ -202,7 +211,7 @@ TEST_F(MidiStream, TempoChangesAndTimeDivisionSetTheEventTimes)
 TEST_F(MidiStream, ABlockSentAgainFromTheCallbackLoopsWithoutAGap)
 {
     Block a;
-    a.Add(48, NoteOn(60)).Add(48, NoteOff(60));  // 96 ticks: 24000 frames a round
+    a.Add(48, NoteOn(60)).Add(48, NoteOff(60)); // 96 ticks: 24000 frames a round
     loopsLeft = 3;
     Send(a);
     midiStreamRestart(stream);
@@ -248,10 +257,9 @@ TEST_F(MidiStream, MisuseIsRefused)
     a.Add(0, NoteOn(60));
     LPMIDIHDR h = a.Header();
     EXPECT_EQ(midiStreamOut(stream, h, sizeof(MIDIHDR)), MIDIERR_UNPREPARED);
-    EXPECT_EQ(midiOutPrepareHeader(reinterpret_cast<HMIDIOUT>(stream), h, sizeof(MIDIHDR) - 8),
-              MMSYSERR_INVALPARAM);
+    EXPECT_EQ(midiOutPrepareHeader(reinterpret_cast<HMIDIOUT>(stream), h, sizeof(MIDIHDR) - 8), MMSYSERR_INVALPARAM);
     ASSERT_EQ(midiOutPrepareHeader(reinterpret_cast<HMIDIOUT>(stream), h, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
-    h->dwBytesRecorded = 10;  // not whole events
+    h->dwBytesRecorded = 10; // not whole events
     EXPECT_EQ(midiStreamOut(stream, h, sizeof(MIDIHDR)), MMSYSERR_INVALPARAM);
     h->dwBytesRecorded = 12;
     ASSERT_EQ(midiStreamOut(stream, h, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
@@ -326,4 +334,4 @@ TEST_F(MidiStream, WithASoundFontNotesSoundAndStopSilencesThem)
     EXPECT_LT(Energy(Render(4800)), 0.5);
 }
 
-}  // namespace
+} // namespace

@@ -17,8 +17,14 @@ constexpr int kRate = 22050;
 
 using Signal = std::vector<double>;
 
-inline Signal Silence(double seconds) { return Signal(static_cast<std::size_t>(seconds * kRate), 0.0); }
-inline double Time(std::size_t i) { return static_cast<double>(i) / kRate; }
+inline Signal Silence(double seconds)
+{
+    return Signal(static_cast<std::size_t>(seconds * kRate), 0.0);
+}
+inline double Time(std::size_t i)
+{
+    return static_cast<double>(i) / kRate;
+}
 
 // A fixed pseudo-random sequence (xorshift), seeded per sound.
 class Random {
@@ -95,8 +101,14 @@ private:
 };
 
 // Envelope pieces.
-inline double Decay(double t, double seconds) { return t < 0 ? 0.0 : std::exp(-t / seconds); }
-inline double Attack(double t, double seconds) { return t <= 0 ? 0.0 : t >= seconds ? 1.0 : t / seconds; }
+inline double Decay(double t, double seconds)
+{
+    return t < 0 ? 0.0 : std::exp(-t / seconds);
+}
+inline double Attack(double t, double seconds)
+{
+    return t <= 0 ? 0.0 : t >= seconds ? 1.0 : t / seconds;
+}
 // Rises over attack, falls to zero over the last release seconds of length.
 inline double Gate(double t, double length, double attack, double release)
 {
@@ -135,8 +147,8 @@ inline void AddThump(Signal& s, double start, double f0, double f1, double glide
 
 // Adds a bell-like tone: a few partials with their own decays.
 inline void AddBell(Signal& s, double start, double freq, double decay, double level,
-                    const std::vector<std::pair<double, double>>& partials = {{1.0, 1.0}, {2.0, 0.35}, {2.76, 0.25},
-                                                                              {5.4, 0.12}})
+                    const std::vector<std::pair<double, double>>& partials = {
+                        {1.0, 1.0}, {2.0, 0.35}, {2.76, 0.25}, {5.4, 0.12}})
 {
     const auto first = static_cast<std::size_t>(start * kRate);
     const auto count = static_cast<std::size_t>(decay * 7 * kRate);
@@ -212,4 +224,4 @@ inline bool WriteWave(const std::string& path, const Signal& s)
     return std::fclose(f) == 0 && ok;
 }
 
-}  // namespace dsp
+} // namespace dsp

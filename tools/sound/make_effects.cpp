@@ -63,11 +63,11 @@ Signal Scream()
     for (std::size_t i = 0; i < s.size(); ++i) {
         const double t = Time(i);
         const double contour = t < 0.12 ? 520 + 380 * (t / 0.12) : 900 * std::exp(-(t - 0.12) * 0.9);
-        const double pitch = std::max(contour, 330.0) * (1 + 0.035 * std::sin(2 * kPi * 6.5 * t)) *
-                             (1 + 0.01 * rnd.Noise());
+        const double pitch =
+            std::max(contour, 330.0) * (1 + 0.035 * std::sin(2 * kPi * 6.5 * t)) * (1 + 0.01 * rnd.Noise());
         phase += pitch / kRate;
         phase -= std::floor(phase);
-        const double pulse = (phase < 0.4 ? phase / 0.4 : (1 - phase) / 0.6) * 2 - 1;  // a slanted glottal wave
+        const double pulse = (phase < 0.4 ? phase / 0.4 : (1 - phase) / 0.6) * 2 - 1; // a slanted glottal wave
         const double voiced = f1(pulse) * 1.0 + f2(pulse) * 0.7 + f3(pulse) * 0.35;
         s[i] = (voiced + breath(rnd.Noise()) * 0.15) * Gate(t, 1.15, 0.04, 0.4);
     }
@@ -272,7 +272,7 @@ Signal Title()
     return s;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -282,11 +282,10 @@ int main(int argc, char** argv)
     }
     const std::string folder = argv[1];
     const std::map<std::string, std::function<Signal()>> sounds = {
-        {"roll.wav", Roll},         {"rocks.wav", Rocks},       {"scream.wav", Scream},
-        {"grow.wav", Grow},         {"walk.wav", Walk},         {"fly.wav", Fly},
-        {"land.wav", Land},         {"place.wav", Place},       {"hitnone.wav", HitNone},
-        {"hitcube.wav", HitCube},   {"hitbonus.wav", HitBonus}, {"hitsteel.wav", HitSteel},
-        {"intro.wav", Intro},       {"varno.wav", Title},
+        {"roll.wav", Roll},       {"rocks.wav", Rocks},     {"scream.wav", Scream},     {"grow.wav", Grow},
+        {"walk.wav", Walk},       {"fly.wav", Fly},         {"land.wav", Land},         {"place.wav", Place},
+        {"hitnone.wav", HitNone}, {"hitcube.wav", HitCube}, {"hitbonus.wav", HitBonus}, {"hitsteel.wav", HitSteel},
+        {"intro.wav", Intro},     {"varno.wav", Title},
     };
     for (const auto& [name, make] : sounds) {
         const Signal s = make();

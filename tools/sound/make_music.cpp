@@ -16,12 +16,12 @@
 
 namespace {
 
-constexpr int kTicks = 480;  // per quarter note
+constexpr int kTicks = 480; // per quarter note
 constexpr int kBar = 4 * kTicks;
 
 struct Event {
     std::uint32_t tick;
-    int order;  // at one tick: note-offs first, then the rest in the order made
+    int order; // at one tick: note-offs first, then the rest in the order made
     std::vector<std::uint8_t> bytes;
 };
 
@@ -33,15 +33,17 @@ public:
     {
         key = std::clamp(key, 0, 127);
         velocity = std::clamp(velocity, 1, 127);
-        Add(tick, 1, {static_cast<std::uint8_t>(0x90 | channel_), static_cast<std::uint8_t>(key),
-                      static_cast<std::uint8_t>(velocity)});
+        Add(tick, 1,
+            {static_cast<std::uint8_t>(0x90 | channel_), static_cast<std::uint8_t>(key),
+             static_cast<std::uint8_t>(velocity)});
         Add(tick + std::max<std::uint32_t>(length, 1), 0,
             {static_cast<std::uint8_t>(0x80 | channel_), static_cast<std::uint8_t>(key), 64});
     }
     void Control(std::uint32_t tick, int number, int value)
     {
-        Add(tick, 1, {static_cast<std::uint8_t>(0xB0 | channel_), static_cast<std::uint8_t>(number),
-                      static_cast<std::uint8_t>(std::clamp(value, 0, 127))});
+        Add(tick, 1,
+            {static_cast<std::uint8_t>(0xB0 | channel_), static_cast<std::uint8_t>(number),
+             static_cast<std::uint8_t>(std::clamp(value, 0, 127))});
     }
     void Program(std::uint32_t tick, int program)
     {
@@ -155,12 +157,12 @@ struct Section {
     const char* name;
     int bars;
     double bpm;
-    std::vector<Progression> progressions;  // played in turn, one chord a bar
+    std::vector<Progression> progressions; // played in turn, one chord a bar
     Drums drums;
-    int arp;     // 0 none, 8 eighths, 16 sixteenths
-    bool lead;   // the theme
-    int theme;   // which theme the lead plays
-    bool upper;  // lead an octave higher
+    int arp;    // 0 none, 8 eighths, 16 sixteenths
+    bool lead;  // the theme
+    int theme;  // which theme the lead plays
+    bool upper; // lead an octave higher
     bool counter;
 };
 
@@ -174,7 +176,7 @@ const std::vector<Section> kSong = {
     {"close", 8, 120, {kFirst, kFirst}, Drums::Full, 16, true, 0, false, false},
 };
 
-const int kMinorScale[] = {0, 2, 3, 5, 7, 8, 10};  // from A
+const int kMinorScale[] = {0, 2, 3, 5, 7, 8, 10}; // from A
 
 // Scale steps above A0 (key 21) and back, with G sharp over an E chord.
 int DegreeOf(int key)
@@ -191,7 +193,7 @@ int DegreeOf(int key)
 int KeyOf(int degree, const Chord& chord)
 {
     const int key = 21 + (degree / 7) * 12 + kMinorScale[degree % 7];
-    return (chord.root % 12 == E.root % 12 && key % 12 == 7) ? key + 1 : key;  // G becomes G sharp
+    return (chord.root % 12 == E.root % 12 && key % 12 == 7) ? key + 1 : key; // G becomes G sharp
 }
 int NearestChordTone(int key, const Chord& chord)
 {
@@ -229,7 +231,7 @@ void WriteBig(std::vector<std::uint8_t>& out, std::uint32_t v, int bytes)
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -241,15 +243,15 @@ int main(int argc, char** argv)
     Track conductor, lead(0), arp(1), bass(2), pad(3), counter(4), echo(5), drums(9);
 
     conductor.Name("Varno");
-    conductor.Meta(0, 0x58, {4, 2, 24, 8});  // four quarters a bar
-    conductor.Exclusive(0, {0x7E, 0x7F, 0x09, 0x01, 0xF7});  // General MIDI on
+    conductor.Meta(0, 0x58, {4, 2, 24, 8});                 // four quarters a bar
+    conductor.Exclusive(0, {0x7E, 0x7F, 0x09, 0x01, 0xF7}); // General MIDI on
     struct Part {
         Track* track;
         const char* name;
         int program, volume, pan, reverb;
     };
-    const Part parts[] = {{&lead, "Lead", 80, 92, 70, 50},    {&arp, "Arpeggio", 46, 88, 40, 70},
-                          {&bass, "Bass", 38, 105, 64, 20},   {&pad, "Strings", 48, 70, 64, 90},
+    const Part parts[] = {{&lead, "Lead", 80, 92, 70, 50},       {&arp, "Arpeggio", 46, 88, 40, 70},
+                          {&bass, "Bass", 38, 105, 64, 20},      {&pad, "Strings", 48, 70, 64, 90},
                           {&counter, "Marimba", 12, 72, 96, 50}, {&echo, "Echo", 4, 55, 20, 90},
                           {&drums, "Drums", 0, 100, 64, 40}};
     for (const auto& p : parts) {
@@ -261,7 +263,7 @@ int main(int argc, char** argv)
         p.track->Control(0, 11, 127);
     }
 
-    std::uint32_t tick = kTicks / 2;  // a short breath before the first bar
+    std::uint32_t tick = kTicks / 2; // a short breath before the first bar
     int leadKey = 76;
     int barInSong = 0;
     const int totalBars = [] {
@@ -275,7 +277,7 @@ int main(int argc, char** argv)
         const Section& sec = kSong[si];
         conductor.Tempo(tick, sec.bpm);
         if (si > 0) {
-            drums.Note(tick, 49, 100, kTicks);  // a crash opens each section
+            drums.Note(tick, 49, 100, kTicks); // a crash opens each section
         }
         std::vector<Chord> chords;
         for (const auto& prog : sec.progressions) {
@@ -314,8 +316,7 @@ int main(int argc, char** argv)
             } else {
                 const int pattern[] = {0, 0, 12, 0, 7, 0, 12, 7};
                 for (int k = 0; k < 8; ++k) {
-                    bass.Note(tick + k * kTicks / 2, chord.root - 12 + pattern[k], k % 2 ? 78 : 100,
-                              kTicks / 2 - 30);
+                    bass.Note(tick + k * kTicks / 2, chord.root - 12 + pattern[k], k % 2 ? 78 : 100, kTicks / 2 - 30);
                 }
             }
 
@@ -386,27 +387,27 @@ int main(int argc, char** argv)
                     const std::uint32_t at = tick + k * kTicks / 4;
                     const int hat = k % 4 == 0 ? 92 : k % 2 == 0 ? 70 : 50;
                     drums.Note(at, k == 14 ? 46 : 42, hat, kTicks / 4);
-                    drums.Note(at, 70, 40 + (k % 2) * 15, kTicks / 4);  // maracas
+                    drums.Note(at, 70, 40 + (k % 2) * 15, kTicks / 4); // maracas
                 }
                 for (int k : {0, 6, 8}) {
                     drums.Note(tick + k * kTicks / 4, 36, 110, kTicks / 4);
                 }
                 drums.Note(tick + kTicks, 38, 105, kTicks / 4);
                 drums.Note(tick + 3 * kTicks, 38, 105, kTicks / 4);
-                drums.Note(tick + 3 * kTicks + 3 * kTicks / 4, 38, 45, kTicks / 8);  // ghost
+                drums.Note(tick + 3 * kTicks + 3 * kTicks / 4, 38, 45, kTicks / 8); // ghost
             } else if (sec.drums == Drums::Ride) {
                 for (int k = 0; k < 8; ++k) {
                     drums.Note(tick + k * kTicks / 2, 51, k % 2 ? 70 : 95, kTicks / 2);
                 }
                 for (int k = 0; k < 16; ++k) {
-                    drums.Note(tick + k * kTicks / 4, 69, 35 + (k % 4 == 2) * 25, kTicks / 4);  // cabasa
+                    drums.Note(tick + k * kTicks / 4, 69, 35 + (k % 4 == 2) * 25, kTicks / 4); // cabasa
                 }
                 for (int k : {0, 10}) {
                     drums.Note(tick + k * kTicks / 4, 36, 110, kTicks / 4);
                 }
                 drums.Note(tick + kTicks, 38, 100, kTicks / 4);
                 drums.Note(tick + 3 * kTicks, 38, 100, kTicks / 4);
-                drums.Note(tick + 2 * kTicks + kTicks / 2, 37, 60, kTicks / 4);  // side stick
+                drums.Note(tick + 2 * kTicks + kTicks / 2, 37, 60, kTicks / 4); // side stick
             } else if (sec.drums == Drums::Half) {
                 for (int k = 0; k < 8; ++k) {
                     drums.Note(tick + k * kTicks / 2, 42, k % 2 ? 45 : 70, kTicks / 2);
