@@ -1,14 +1,42 @@
-// Where font requests become fonts. The display's font service (text drawing
-// with face resolution, where a face named "X Eo" is the family "X") is not
-// part of the platform yet; until it is, no font can be made and callers get
-// none, which they treat as "draw no text with this font".
+// Where font requests become fonts of the display.
 #include "support/fontspec.h"
 
 #include "platform/base/syserror.h"
+#include "platform/gdi/gdi.h"
+
+#include <cstring>
 
 HFONT CreateFontFromRequest(const FONTREQUEST* pfr)
 {
-    (void)pfr;
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
+    if (!pfr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    // Start from the standard interface font, so that whatever the request
+    // leaves open keeps its usual look.
+    LOGFONTA lf{};
+    if (GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf) == 0)
+        lf = LOGFONTA{};
+    lf.lfCharSet = pfr->bCharSet;
+    if (pfr->szFace[0]) {
+        std::strncpy(lf.lfFaceName, pfr->szFace, LF_FACESIZE - 1);
+        lf.lfFaceName[LF_FACESIZE - 1] = '\0';
+    }
+    if (pfr->lHeight != 0)
+        lf.lfHeight = pfr->lHeight;
+    lf.lfWeight = pfr->lWeight;
+    lf.lfItalic = pfr->fItalic ? 1 : 0;
+    lf.lfUnderline = pfr->fUnderline ? 1 : 0;
+    lf.lfQuality = pfr->bQuality;
+    HFONT font = CreateFontIndirectA(&lf);
+    if (!font)
+        return nullptr;
+    // Select it once into a screen context so that it is realised before
+    // its first use.
+    if (HDC dc = GetDC(nullptr)) {
+        HGDIOBJ old = SelectObject(dc, font);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+    }
+    return font;
 }

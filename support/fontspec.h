@@ -10,11 +10,8 @@
 #pragma once
 
 #include "platform/base/types.h"
+#include "platform/gdi/gdi.h"
 
-constexpr int LF_FACESIZE = 32;
-constexpr LONG FW_NORMAL = 400;
-constexpr LONG FW_BOLD = 700;
-constexpr BYTE DEFAULT_CHARSET = 1;
 constexpr BYTE ANTIALIASED_QUALITY = 4;
 
 // Height of the standard interface font when a specification gives no size.

@@ -95,3 +95,37 @@ TEST(FontSpec, NoRecordNoRequest)
 }
 
 } // namespace
+
+TEST(FontFromSpecMakesFonts, RequestedLookReachesTheDisplaysFont)
+{
+    HFONT font = FontFromSpec("Times New Roman,-22,BI");
+    ASSERT_NE(font, nullptr);
+    LOGFONTA lf{};
+    ASSERT_NE(GetObjectA(font, sizeof lf, &lf), 0);
+    EXPECT_EQ(lf.lfHeight, -22);
+    EXPECT_EQ(lf.lfWeight, 700);
+    EXPECT_EQ(lf.lfItalic, 1);
+    EXPECT_EQ(lf.lfUnderline, 0);
+    EXPECT_STREQ(lf.lfFaceName, "Times New Roman");
+    DeleteObject(font);
+}
+
+TEST(FontFromSpecMakesFonts, EsperantoFaceMeasuresLikeItsFamily)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    auto width = [&](const char* spec) {
+        HFONT font = FontFromSpec(spec);
+        EXPECT_NE(font, nullptr);
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE size{};
+        GetTextExtentPoint32A(dc, "Ekludu!", 7, &size);
+        SelectObject(dc, old);
+        DeleteObject(font);
+        return size.cx;
+    };
+    const LONG plain = width("Times New Roman,-22,BI");
+    EXPECT_GT(plain, 0);
+    EXPECT_EQ(width("Times New Roman Eo,-22,BI"), plain);
+    EXPECT_GT(width("Times New Roman,-44,BI"), plain);
+}
