@@ -19,8 +19,9 @@ HFONT CreateFontFromRequest(const FONTREQUEST* pfr)
         lf = LOGFONTA{};
     lf.lfCharSet = pfr->bCharSet;
     if (pfr->szFace[0]) {
-        std::strncpy(lf.lfFaceName, pfr->szFace, LF_FACESIZE - 1);
-        lf.lfFaceName[LF_FACESIZE - 1] = '\0';
+        const std::size_t n = strnlen(pfr->szFace, LF_FACESIZE - 1);
+        std::memcpy(lf.lfFaceName, pfr->szFace, n);
+        lf.lfFaceName[n] = '\0';
     }
     if (pfr->lHeight != 0)
         lf.lfHeight = pfr->lHeight;
