@@ -4,6 +4,7 @@
 #include "platform/base/syserror.h"
 #include "platform/gdi/gdi.h"
 
+#include <algorithm>
 #include <cstring>
 
 HFONT CreateFontFromRequest(const FONTREQUEST* pfr)
@@ -19,7 +20,8 @@ HFONT CreateFontFromRequest(const FONTREQUEST* pfr)
         lf = LOGFONTA{};
     lf.lfCharSet = pfr->bCharSet;
     if (pfr->szFace[0]) {
-        const std::size_t n = strnlen(pfr->szFace, LF_FACESIZE - 1);
+        const char* end = std::find(pfr->szFace, pfr->szFace + LF_FACESIZE - 1, '\0');
+        const auto n = static_cast<std::size_t>(end - pfr->szFace);
         std::memcpy(lf.lfFaceName, pfr->szFace, n);
         lf.lfFaceName[n] = '\0';
     }
