@@ -1,8 +1,9 @@
-// What the display needs from the library's other parts: the animation
-// windows (their window class, rendering, mode changes), the graphics (their
-// surface caches), the palette groups and the 3D objects. Those parts define
-// these functions; until a part is linked in, its functions are null and the
-// display goes on without them.
+// What the display and the palette groups need from the library's other
+// parts: the animation windows (their window class, rendering, mode changes,
+// the palette groups they use), the graphics (their surface caches), the
+// palette groups and the 3D objects. Those parts define these functions;
+// until a part is linked in, its functions are null and the callers go on
+// without them.
 #pragma once
 
 #include "platform/base/types.h"
@@ -24,6 +25,9 @@ ZEPHANE_OPTIONAL void AnimWindow_TouchAndRenderAll();
 ZEPHANE_OPTIONAL void AnimWindow_ChangedVideoModes();
 // The animation window bound to hwnd renders one frame.
 ZEPHANE_OPTIONAL void AnimWindow_Render(HWND hwnd);
+// A palette group is going away: every animation window that uses it stops
+// using it (its palette group becomes null).
+ZEPHANE_OPTIONAL void AnimWindow_UnsetPaletteGroup(PALETTEGROUP* group);
 
 // Graphics: every graphic drops its surface and texture.
 ZEPHANE_OPTIONAL void Graphic_FreeAllSurfaces();

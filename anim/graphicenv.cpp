@@ -4,6 +4,7 @@
 #include "anim/graphicenv.h"
 
 #include "anim/display.h"
+#include "anim/palette.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -243,17 +244,32 @@ void GetSystemPalette(PALETTEENTRY entries[256])
     GetSystemPaletteEntries(nullptr, 0, 256, entries);
 }
 
-// No palette group exists yet: nothing can join one, and nothing is a member.
-int GetGroupEntries(PALETTEGROUP*, PALETTEENTRY*)
+int GetGroupEntries(PALETTEGROUP* group, PALETTEENTRY entries[256])
 {
-    return 0;
+    return group && group->GetPaletteEntries(0, 256, entries) == 256 ? 1 : 0;
 }
-int JoinGroup(PALETTEGROUP*, GRAPHIC*)
+
+int JoinGroup(PALETTEGROUP* group, GRAPHIC* graphic)
 {
-    return 0;
+    return group ? group->Add(graphic, 0) : 0;
 }
-void LeaveGroup(PALETTEGROUP*, GRAPHIC*) {}
-void GroupUnincorporate(PALETTEGROUP*, GRAPHIC*) {}
-void GroupExportChanges(PALETTEGROUP*, GRAPHIC*) {}
+
+void LeaveGroup(PALETTEGROUP* group, GRAPHIC* graphic)
+{
+    if (group)
+        group->Remove(graphic);
+}
+
+void GroupUnincorporate(PALETTEGROUP* group, GRAPHIC* graphic)
+{
+    if (group)
+        group->Unincorporate(graphic);
+}
+
+void GroupExportChanges(PALETTEGROUP* group, GRAPHIC* graphic)
+{
+    if (group)
+        group->ExportChanges(graphic);
+}
 
 } // namespace graphicenv
