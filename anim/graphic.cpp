@@ -259,7 +259,7 @@ void GRAPHIC::FreeImage()
         fSurfaceDC = 0;
         fDCChanged = 0;
     }
-    pTexture = nullptr;
+    ReleaseTexture();
     ReleaseSurface();
     if (hbm)
         graphicenv::DeleteBitmap(hbm);
@@ -847,9 +847,12 @@ unsigned long GRAPHIC::GetPixelValue(long x, long y)
     }
 }
 
+// The surface is refilled from the bitmap on next use; the texture is made
+// again.
 void GRAPHIC::PixelsChanged(int)
 {
     Root()->fSurfaceStale = 1;
+    Root()->ReleaseTexture();
 }
 
 int GRAPHIC::SetPixelValue(long x, long y, unsigned long value, int fMeshes)
@@ -1089,7 +1092,7 @@ int GRAPHIC::ReleaseDC(HDC dc, int fChanged)
         // there. Either way the texture is made again.
         if (!root->fSurfaceDC)
             root->PixelsChanged(1);
-        root->pTexture = nullptr;
+        root->ReleaseTexture();
         root->fDCChanged = 1;
     }
     if (--root->nDCUses == 0) {

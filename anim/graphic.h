@@ -10,7 +10,7 @@
 class FILEMAP;
 class PALETTEGROUP;
 class IDirectDrawSurface;
-class IDirect3DRMTexture2;
+class IDirect3DRMTexture;
 
 enum ALPHATYPE : int {
     atNone = 0,     // opaque; drawn with colour-keyed blits
@@ -133,9 +133,16 @@ public:
     // Blends source onto target with the translucency; 0 or an error code.
     static HRESULT AlphaBlend(IDirectDrawSurface* target, long x, long y, IDirectDrawSurface* source, RECT* src,
                               ALPHAINFO* info, unsigned long key, unsigned short depth);
-    // Every graphic drops its surface (around display changes); they are
-    // made again from the bitmaps on next use.
+    // Every graphic drops its surface and texture (around display changes);
+    // they are made again from the bitmaps on next use.
     static void FreeAllSurfaces();
+
+    // The 3D scene's texture of the picture, made once from the surface and
+    // kept (the graphic holds it; callers borrow it) until the pixels change
+    // or the surfaces are freed. shades levels of shading; texels of the
+    // transparent colour are see-through. Null with errChildTexture for a
+    // child, errNo3d without the display's 3D object.
+    IDirect3DRMTexture* GetTexture(unsigned long shades);
 
     PALETTEGROUP* GetPaletteGroup() const { return pGroup; }
     // Set by the palette group when the graphic joins or leaves it.
@@ -162,6 +169,7 @@ private:
     void PixelsChanged(int fMeshes);
     int fPixelIsTransparent(long x, long y);
     void ReleaseSurface();
+    void ReleaseTexture();
     int RedrawSurface();
     void ClampSource(int& w, int& h, int& srcX, int& srcY);
 
@@ -190,7 +198,7 @@ private:
     unsigned long clrTransparent;
     unsigned long clrKeySet;
     ALPHAINFO alphaInfo;
-    IDirect3DRMTexture2* pTexture;
+    IDirect3DRMTexture* pTexture;
 
     static unsigned npgrCapacity;
 };

@@ -1,17 +1,21 @@
 // GRAPHIC on the screen: its surface (a cache of the bitmap with a source
 // colour key for the transparent colour), drawing onto surfaces, device
-// contexts and other graphics, and alpha blending of translucent graphics.
+// contexts and other graphics, alpha blending of translucent graphics, and
+// the 3D scene's texture made from the surface.
 #include "anim/animwin_iface.h"
 #include "anim/display.h"
 #include "anim/graphic.h"
 #include "anim/graphicenv.h"
 #include "anim/lasterror.h"
 #include "platform/base/syserror.h"
+#include "platform/d3drm/d3drm.h"
 #include "platform/ddraw/ddraw.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace {
 constexpr unsigned long kNone = 0xFFFFFFFFul;
@@ -66,7 +70,7 @@ void GRAPHIC::FreeAllSurfaces()
     for (unsigned i = 0; i < npgrList; ++i) {
         GRAPHIC* g = apgrList[i];
         if (g && !g->fEmpty() && !g->fChild()) {
-            g->pTexture = nullptr;
+            g->ReleaseTexture();
             g->ReleaseSurface();
         }
     }
@@ -176,6 +180,75 @@ unsigned long GRAPHIC::FindColorKey(COLORREF colour)
     if (!root->pSurface && !GetSurface())
         return kNone;
     return FindColorKey(root->pSurface, colour);
+}
+
+void GRAPHIC::ReleaseTexture()
+{
+    if (pTexture)
+        pTexture->Release();
+    pTexture = nullptr;
+}
+
+IDirect3DRMTexture* GRAPHIC::GetTexture(unsigned long shades)
+{
+    if (fEmpty()) {
+        ZephaneSetLastError(errEmptyGraphic);
+        return nullptr;
+    }
+    // A child's texture would be a second copy of part of its parent's
+    // pixels, out of step as soon as either changes.
+    if (pParent) {
+        ZephaneSetLastError(errChildTexture);
+        return nullptr;
+    }
+    IDirect3DRM2* rm = Display ? Display->GetDirect3d() : nullptr;
+    if (!rm) {
+        ZephaneSetLastError(errNo3d);
+        return nullptr;
+    }
+    if (!pTexture) {
+        IDirectDrawSurface* surface = GetSurface();
+        if (!surface)
+            return nullptr;
+        DDSURFACEDESC desc{};
+        HRESULT hr = LockWaiting(surface, &desc, DDLOCK_READONLY);
+        if (hr != DD_OK) {
+            ZephaneSetLastError(hr);
+            return nullptr;
+        }
+        // The surface holds 32-bit pixels of the display's format; the
+        // texture takes them as opaque colours, rows from the top.
+        const int w = static_cast<int>(desc.dwWidth), h = static_cast<int>(desc.dwHeight);
+        std::vector<D3DCOLOR> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        for (int y = 0; y < h; ++y) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(desc.lpSurface) +
+                                                                     static_cast<std::ptrdiff_t>(y) * desc.lPitch);
+            for (int x = 0; x < w; ++x)
+                pixels[static_cast<std::size_t>(y) * w + x] = 0xFF000000u | (row[x] & 0xFFFFFFu);
+        }
+        surface->Unlock(desc.lpSurface);
+        const D3DRMIMAGE image{w, h, pixels.data()};
+        IDirect3DRMTexture* texture = nullptr;
+        hr = rm->CreateTexture(&image, &texture);
+        if (hr != S_OK || !texture) {
+            ZephaneSetLastError(hr != S_OK ? hr : errNo3d);
+            return nullptr;
+        }
+        pTexture = texture;
+    }
+    // Shades and transparency follow the latest request and the transparent
+    // colour as it is now. Shades must be a power of two; any other number
+    // leaves the texture's own.
+    pTexture->SetShades(static_cast<DWORD>(shades));
+    if (clrTransparent != kNone) {
+        pTexture->SetDecalTransparency(TRUE);
+        pTexture->SetDecalTransparentColor((static_cast<D3DCOLOR>(GetRValue(clrTransparent)) << 16) |
+                                           (static_cast<D3DCOLOR>(GetGValue(clrTransparent)) << 8) |
+                                           GetBValue(clrTransparent));
+    } else {
+        pTexture->SetDecalTransparency(FALSE);
+    }
+    return pTexture;
 }
 
 // The source clamping shared by every drawing operation.

@@ -1,0 +1,15 @@
+// The display's retained-mode 3D object: made on first request and kept
+// until the display goes.
+#include "anim/animwin_iface.h"
+#include "platform/d3drm/d3drm.h"
+
+HRESULT Display3d_CreateRM(IDirect3DRM2** out)
+{
+    return Direct3DRMCreate(out);
+}
+
+void Display3d_ReleaseRM(IDirect3DRM2* rm)
+{
+    if (rm)
+        rm->Release();
+}
