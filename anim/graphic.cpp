@@ -367,6 +367,10 @@ int GRAPHIC::Realloc(long w, long h, unsigned short depth, RGBQUAD* colours, uns
         lStep = -static_cast<long>(rowSize);
     }
     fSurfaceStale = 1;
+    // A member of a palette group brings its new picture's colours to the
+    // group the next time the group takes its members in.
+    if (pGroup)
+        graphicenv::GroupUnincorporate(pGroup, this);
     return SetTransparentColor(transparent);
 }
 

@@ -344,10 +344,21 @@ TEST_F(PaletteTest, AChangedColourTableIsTakenInBeforeTheGraphicIsDrawnOn)
     EXPECT_EQ(image.g.GetPixel(0, 0), kRed);
     EXPECT_EQ(group.GetPaletteColor(static_cast<unsigned short>(image.g.GetPixelValue(1, 0))), kYellow);
 
+    // A new picture in the member: its colours are taken in on the next
+    // export.
+    RGBQUAD table[256] = {};
+    table[0] = Quad(kMagenta);
+    ASSERT_TRUE(image.g.Realloc(2, 2, 8, table, kNone));
+    EXPECT_EQ(image.g.GetPaletteGroup(), &group);
+    ASSERT_EQ(group.ExportChanges(nullptr), 1);
+    EXPECT_EQ(image.g.GetPixel(1, 1), kMagenta);
+    EXPECT_NE(group.GetPaletteIndex(kMagenta, 0xFFFF), 0xFFFF);
+    image.g.SetPixel(0, 0, kYellow, 0);
+
     // Leaving: the graphic keeps its picture and loses its link.
     ASSERT_EQ(group.Remove(&image.g), 1);
     EXPECT_EQ(image.g.GetPaletteGroup(), nullptr);
-    EXPECT_EQ(image.g.GetPixel(1, 0), kYellow);
+    EXPECT_EQ(image.g.GetPixel(0, 0), kYellow);
     EXPECT_EQ(group.Remove(&image.g), 0);
     EXPECT_EQ(ZephaneGetLastError(), errNotFound);
 }
