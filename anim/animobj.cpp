@@ -16,7 +16,7 @@ namespace {
 constexpr const char* kModule = "animobj.cpp";
 constexpr std::uint64_t kDataLimit = 64u << 20;
 constexpr unsigned kHead = static_cast<unsigned>(-4);
-}  // namespace
+} // namespace
 
 ANIMOBJECT::ANIMOBJECT(ANIMWINDOW* window, unsigned short depth, GRAPHIC* graphic, long lData)
 {
@@ -182,9 +182,15 @@ int ANIMOBJECT::SetSize(long w, long h)
     return ChangeRect(RECT{m_rc.left, m_rc.top, static_cast<LONG>(m_rc.left + w), static_cast<LONG>(m_rc.top + h)});
 }
 
-int ANIMOBJECT::SetWidth(long w) { return SetSize(w, GetHeight()); }
+int ANIMOBJECT::SetWidth(long w)
+{
+    return SetSize(w, GetHeight());
+}
 
-int ANIMOBJECT::SetHeight(long h) { return SetSize(GetWidth(), h); }
+int ANIMOBJECT::SetHeight(long h)
+{
+    return SetSize(GetWidth(), h);
+}
 
 int ANIMOBJECT::SetRect(RECT* rc)
 {
@@ -234,7 +240,10 @@ int ANIMOBJECT::SetLastRect(RECT* rc)
     return 1;
 }
 
-int ANIMOBJECT::Touch() { return m_pWindow ? m_pWindow->Touch(&m_rc, m_fFixed) : 1; }
+int ANIMOBJECT::Touch()
+{
+    return m_pWindow ? m_pWindow->Touch(&m_rc, m_fFixed) : 1;
+}
 
 // ---- appearance -------------------------------------------------------------------------
 
@@ -305,7 +314,7 @@ int ANIMOBJECT::DrawTo(HDC target, RECT* clip)
 
 void* ANIMOBJECT::GetData(unsigned offset, unsigned size)
 {
-    const std::uint32_t start = offset + 4u;  // -4 addresses the constructor's value
+    const std::uint32_t start = offset + 4u; // -4 addresses the constructor's value
     const std::uint64_t end = static_cast<std::uint64_t>(start) + size;
     if (end > kDataLimit) {
         ZephaneSetLastError(ERROR_NOT_ENOUGH_MEMORY);

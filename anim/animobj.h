@@ -24,20 +24,20 @@ enum svcAnimObject : int {
 
 // Placement within an object's depth.
 enum ZORDER : int {
-    zoTop = 0,     // drawn last, over the others of its depth
-    zoBottom = 1,  // drawn first, beneath the others
-    zoAbove = 2,   // just after the reference object
-    zoBelow = 3,   // just before the reference object
+    zoTop = 0,    // drawn last, over the others of its depth
+    zoBottom = 1, // drawn first, beneath the others
+    zoAbove = 2,  // just after the reference object
+    zoBelow = 3,  // just before the reference object
 };
 
 using ANIMOBJECTCALLBACK = int (*)(ANIMOBJECT* object, svcAnimObject code, long lParam);
 
 // What an object's callback draws on for svcaoDraw.
 struct RENDEROBJECT {
-    IDirectDrawSurface* surface;  // null: draw on hdc
+    IDirectDrawSurface* surface; // null: draw on hdc
     HDC hdc;
-    RECT clip;    // the part of the target to draw; empty: the whole object
-    RECT object;  // the object's rectangle
+    RECT clip;   // the part of the target to draw; empty: the whole object
+    RECT object; // the object's rectangle
 };
 
 class ANIMOBJECT {

@@ -25,15 +25,14 @@ unsigned ANIMWINDOW::npawCapacity = 0;
 namespace {
 constexpr const char* kModule = "animwin.cpp";
 constexpr const char* kClassName = "AnimWindow";
-}  // namespace
+} // namespace
 
 // ---- rectangles -----------------------------------------------------------------
 
 namespace animrect {
 bool Intersect(RECT* out, const RECT& a, const RECT& b)
 {
-    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-           std::min(a.bottom, b.bottom)};
+    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
     if (Empty(r)) {
         if (out)
             *out = RECT{0, 0, 0, 0};
@@ -53,7 +52,7 @@ RECT Union(const RECT& a, const RECT& b)
     return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
                 std::max(a.bottom, b.bottom)};
 }
-}  // namespace animrect
+} // namespace animrect
 
 // ---- the library's hooks for the display ----------------------------------------------
 
@@ -70,7 +69,10 @@ void AnimWindow_RegisterClass()
     RegisterClassA(&wc);
 }
 
-void AnimWindow_UnregisterClass() { UnregisterClassA(kClassName, nullptr); }
+void AnimWindow_UnregisterClass()
+{
+    UnregisterClassA(kClassName, nullptr);
+}
 
 void AnimWindow_TouchAndRenderAll()
 {
@@ -81,7 +83,10 @@ void AnimWindow_TouchAndRenderAll()
         }
 }
 
-void AnimWindow_ChangedVideoModes() { ANIMWINDOW::ChangedVideoModes(); }
+void AnimWindow_ChangedVideoModes()
+{
+    ANIMWINDOW::ChangedVideoModes();
+}
 
 void AnimWindow_Render(HWND hwnd)
 {
@@ -328,7 +333,7 @@ LRESULT ANIMWINDOW::AnimWindowClassProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         w = reinterpret_cast<ANIMWINDOW*>(GetWindowLongA(hwnd, 0));
         SetWindowLongA(hwnd, 0, 0);
         if (w) {
-            w->m_hwnd = nullptr;  // the window is going: nothing to give back to it
+            w->m_hwnd = nullptr; // the window is going: nothing to give back to it
             delete w;
         }
     }
@@ -345,7 +350,7 @@ void WaitForFrame(double periodLeftMs)
     if (ms > 0)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
 }
-}  // namespace
+} // namespace
 
 int ANIMWINDOW::Animate(long count)
 {
@@ -396,7 +401,10 @@ int ANIMWINDOW::AnimateSequence()
     return 1;
 }
 
-int ANIMWINDOW::BeginFrame() { return ++m_nFreeze; }
+int ANIMWINDOW::BeginFrame()
+{
+    return ++m_nFreeze;
+}
 
 int ANIMWINDOW::EndFrame()
 {
@@ -415,8 +423,7 @@ int ANIMWINDOW::RenderFrame()
     framelog::Timer timer;
 
     const HWND main = Display ? Display->GetMainWindow() : nullptr;
-    const int fVisible = main && IsWindow(main) && IsWindowVisible(main) && IsWindow(m_hwnd) &&
-                         IsWindowVisible(m_hwnd);
+    const int fVisible = main && IsWindow(main) && IsWindowVisible(main) && IsWindow(m_hwnd) && IsWindowVisible(m_hwnd);
     const int fFlipping = Display && Display->GetAnimMethod() != amBlit;
     const int fObscured = !fVisible || !Display->fActive() || fIsObscured();
     IDirectDrawSurface* target = nullptr;
@@ -491,7 +498,10 @@ double ANIMWINDOW::GetActualFrameRate()
     return d > 0 ? 1000.0 / d : 0;
 }
 
-double ANIMWINDOW::GetTargetFrameRate() { return m_dFramePeriod > 0 ? 1000.0 / m_dFramePeriod : 0; }
+double ANIMWINDOW::GetTargetFrameRate()
+{
+    return m_dFramePeriod > 0 ? 1000.0 / m_dFramePeriod : 0;
+}
 
 double ANIMWINDOW::SetTargetFrameRate(double fps)
 {
@@ -515,7 +525,7 @@ SEQUENCEENTRY* FreeEntry(SEQUENCEENTRY** table, unsigned* count, unsigned* capac
     *e = SEQUENCEENTRY{-1, 0, nullptr, 0, nullptr, 0, RECT{0, 0, 0, 0}};
     return e;
 }
-}  // namespace
+} // namespace
 
 int ANIMWINDOW::SetSequence(long frame, ANIMOBJECT* object, RECT* rect, GRAPHIC* graphic)
 {

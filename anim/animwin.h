@@ -41,34 +41,34 @@ using ANIMWINDOWCALLBACK = int (*)(ANIMWINDOW* window, svcAnimWindow code, unsig
 
 // A set of rectangles in client coordinates; no two of them intersect.
 struct DIRTYREGION {
-    unsigned count;     // rectangles in use
-    unsigned capacity;  // rectangles allocated
+    unsigned count;    // rectangles in use
+    unsigned capacity; // rectangles allocated
     RECT* rects;
 };
 
 // Render options of the 3D device.
 struct OPTIONS3D {
-    std::uint32_t shade;           // 0 flat, 1 Gouraud, 2 Phong
-    std::uint32_t light;           // 0 off, 8 on
-    std::uint32_t fill;            // 0 points, 64 wireframe, 128 solid
+    std::uint32_t shade; // 0 flat, 1 Gouraud, 2 Phong
+    std::uint32_t light; // 0 off, 8 on
+    std::uint32_t fill;  // 0 points, 64 wireframe, 128 solid
     std::uint32_t textureQuality;
     std::uint32_t dither;
 };
 
 // One scheduled change: an object change (kind 0) or a message (kind 1).
 struct SEQUENCEENTRY {
-    long frame;  // -1: free
+    long frame; // -1: free
     int kind;
     ANIMOBJECT* pObject;
     unsigned wParam;
     GRAPHIC* pGraphic;
     long lParam;
-    RECT rect;  // empty: the object is not moved
+    RECT rect; // empty: the object is not moved
 };
 
 // A message hook: a window procedure told of the messages of its classes.
 struct HOOKENTRY {
-    WNDPROC proc;  // null: free slot
+    WNDPROC proc; // null: free slot
     unsigned short mask;
     int refs;
     unsigned short priority;
@@ -245,7 +245,10 @@ private:
 
 // Rectangle helpers shared by the window, its objects and the collision tests.
 namespace animrect {
-inline bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+inline bool Empty(const RECT& r)
+{
+    return r.right <= r.left || r.bottom <= r.top;
+}
 // The intersection of a and b; false (and *out empty) when they do not overlap.
 bool Intersect(RECT* out, const RECT& a, const RECT& b);
 RECT Union(const RECT& a, const RECT& b);
@@ -254,4 +257,4 @@ inline bool Contains(const RECT& outer, const RECT& inner)
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
 }
-}  // namespace animrect
+} // namespace animrect

@@ -23,7 +23,7 @@
 namespace {
 constexpr const char* kModule = "animwindraw.cpp";
 constexpr int kToEdge = static_cast<int>(0x80000000u);
-}  // namespace
+} // namespace
 
 // ---- chains ------------------------------------------------------------------------
 
@@ -243,8 +243,7 @@ int ANIMWINDOW::ExpandDirtyRegions(DIRTYREGION* region, int fFixed)
                 if (animrect::Empty(r))
                     continue;
                 for (unsigned k = 0; k < region->count; ++k)
-                    if (animrect::Intersect(nullptr, region->rects[k], r) &&
-                        !animrect::Contains(region->rects[k], r)) {
+                    if (animrect::Intersect(nullptr, region->rects[k], r) && !animrect::Contains(region->rects[k], r)) {
                         if (!AddToDirtyRegion(region, &r))
                             return 0;
                         again = true;
@@ -355,8 +354,7 @@ int ANIMWINDOW::EnsureClipper(HWND bindTo)
 
 // ---- composing and presenting a frame --------------------------------------------------------
 
-void ANIMWINDOW::ComposeAndPresent(int fVisible, int fFlipping, int fObscured, double* msCompose,
-                                   double* msPresent)
+void ANIMWINDOW::ComposeAndPresent(int fVisible, int fFlipping, int fObscured, double* msCompose, double* msPresent)
 {
     framelog::Timer timer;
     *msCompose = 0;
@@ -476,8 +474,8 @@ void ANIMWINDOW::DetectCollisions()
                     RECT* last1 = animrect::Empty(o->m_rcLast) ? nullptr : &o->m_rcLast;
                     RECT* last2 = animrect::Empty(p->m_rcLast) ? nullptr : &p->m_rcLast;
                     oc = OBJECTCOLLISION{};
-                    if (ZephaneCheckCollision(&o->m_rc, last1, o->m_pGraphic, &p->m_rc, last2, p->m_pGraphic,
-                                              &oc) == 1) {
+                    if (ZephaneCheckCollision(&o->m_rc, last1, o->m_pGraphic, &p->m_rc, last2, p->m_pGraphic, &oc) ==
+                        1) {
                         oc.window = this;
                         oc.object = o;
                         oc.other = p;

@@ -43,7 +43,7 @@ void ClampToWindow(const RECT& client, int& x, int& y, int& w, int& h)
     w = (w == kToEdge || w > cw - x) ? cw - x : std::max(w, 0);
     h = (h == kToEdge || h > ch - y) ? ch - y : std::max(h, 0);
 }
-}  // namespace
+} // namespace
 
 // ---- hooks ------------------------------------------------------------------------------
 
@@ -97,14 +97,13 @@ int ANIMWINDOW::NotifyHooks(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 void* ANIMWINDOW::GetData(unsigned offset, unsigned size)
 {
-    const std::uint32_t start = offset + 8u;  // -8..-1 address the reserved head
+    const std::uint32_t start = offset + 8u; // -8..-1 address the reserved head
     const std::uint64_t end = static_cast<std::uint64_t>(start) + size;
     if (end > kDataLimit) {
         ZephaneSetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    if (end > m_cbData &&
-        !GrowTable(&m_pData, &m_cbData, static_cast<unsigned>(end), 128, kModule, __LINE__)) {
+    if (end > m_cbData && !GrowTable(&m_pData, &m_cbData, static_cast<unsigned>(end), 128, kModule, __LINE__)) {
         ZephaneSetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -212,7 +211,10 @@ void ANIMWINDOW::UnsetPaletteGroup(PALETTEGROUP* group)
             apawList[i]->SetPaletteGroup(nullptr);
 }
 
-int ANIMWINDOW::fHasPalette() { return Display && Display->GetDepth() == 8 && m_pPaletteGroup ? 1 : 0; }
+int ANIMWINDOW::fHasPalette()
+{
+    return Display && Display->GetDepth() == 8 && m_pPaletteGroup ? 1 : 0;
+}
 
 HPALETTE ANIMWINDOW::GetGDIPalette()
 {
@@ -306,4 +308,11 @@ int ANIMWINDOW::AnimObject3dCallback(ANIMOBJECT* object, svcAnimObject code, lon
     default: break;
     }
     return 1;
+}
+
+// The palette groups' hook: a group going away is dropped by every window
+// that uses it.
+void AnimWindow_UnsetPaletteGroup(PALETTEGROUP* group)
+{
+    ANIMWINDOW::UnsetPaletteGroup(group);
 }

@@ -50,8 +50,7 @@ void CellSpan(long origin, unsigned cell, unsigned count, long from, long to, un
 
 // Walks the solid cells of a mesh placed at (x, y) inside area; fn returns
 // true to stop the walk, and the walk's result is then true.
-template <typename Fn>
-bool ForSolidCells(const MESH* m, long x, long y, const RECT& area, Fn fn)
+template <typename Fn> bool ForSolidCells(const MESH* m, long x, long y, const RECT& area, Fn fn)
 {
     unsigned c0, c1, r0, r1;
     CellSpan(x, m->cellWidth, m->columns, area.left, area.right, &c0, &c1);
@@ -115,7 +114,7 @@ bool OverlapTimes(long a0, long a1, long b0, long b1, double v, double* enter, d
     *exit = std::max(t1, t2);
     return true;
 }
-}  // namespace
+} // namespace
 
 // ---- meshes ----------------------------------------------------------------------------
 
@@ -129,13 +128,9 @@ MESH* CreateMesh(GRAPHIC* graphic, unsigned cellWidth, unsigned cellHeight)
     cellHeight = std::max(cellHeight, 1u);
     const unsigned width = static_cast<unsigned>(graphic->GetWidth());
     const unsigned height = static_cast<unsigned>(graphic->GetHeight());
-    auto* m = new (std::nothrow) MESH{cellWidth,
-                                      cellHeight,
-                                      (width + cellWidth - 1) / cellWidth,
-                                      (height + cellHeight - 1) / cellHeight,
-                                      nullptr,
-                                      width,
-                                      height};
+    auto* m = new (std::nothrow) MESH{
+        cellWidth, cellHeight, (width + cellWidth - 1) / cellWidth, (height + cellHeight - 1) / cellHeight, nullptr,
+        width,     height};
     if (!m) {
         ZephaneSetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -199,17 +194,19 @@ int MeshesCollide(MESH* m1, long x1, long y1, MESH* m2, long x2, long y2, RECT* 
 {
     if (!m1 || !m2 || !area)
         return 0;
-    return ForSolidCells(m1, x1, y1, *area,
-                         [&](const RECT& cell) {
-                             return ForSolidCells(m2, x2, y2, cell, [](const RECT&) { return true; });
-                         })
+    return ForSolidCells(
+               m1, x1, y1, *area,
+               [&](const RECT& cell) { return ForSolidCells(m2, x2, y2, cell, [](const RECT&) { return true; }); })
                ? 1
                : 0;
 }
 
 // ---- graphics' mesh levels ---------------------------------------------------------------
 
-MESHLEVEL* GRAPHIC::GetCollisionLevel(unsigned i) { return i < nMeshLevels ? &aMeshLevels[i] : nullptr; }
+MESHLEVEL* GRAPHIC::GetCollisionLevel(unsigned i)
+{
+    return i < nMeshLevels ? &aMeshLevels[i] : nullptr;
+}
 
 void GRAPHIC::DiscardCollisionMeshes()
 {
@@ -325,8 +322,7 @@ void ZephaneMoveRect(RECT* rc, long dx, long dy)
     rc->bottom += dy;
 }
 
-int ZephaneCheckCollision(RECT* r1, RECT* last1, GRAPHIC* g1, RECT* r2, RECT* last2, GRAPHIC* g2,
-                          OBJECTCOLLISION* out)
+int ZephaneCheckCollision(RECT* r1, RECT* last1, GRAPHIC* g1, RECT* r2, RECT* last2, GRAPHIC* g2, OBJECTCOLLISION* out)
 {
     if (!r1 || !r2)
         return FALSE_SetLastError(ERROR_INVALID_PARAMETER);

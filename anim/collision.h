@@ -17,8 +17,8 @@ class GRAPHIC;
 struct MESH {
     unsigned cellWidth;
     unsigned cellHeight;
-    unsigned columns;  // ceil(graphic width / cell width)
-    unsigned rows;     // ceil(graphic height / cell height)
+    unsigned columns; // ceil(graphic width / cell width)
+    unsigned rows;    // ceil(graphic height / cell height)
     // One bit per cell, row-major as one bit string (bit row * columns +
     // column, least significant bit of each word first); 1 = solid.
     std::uint32_t* cells;
@@ -32,28 +32,28 @@ struct MESH {
 struct MESHLEVEL {
     unsigned long cellWidth;
     unsigned long cellHeight;
-    MESH* mesh;  // built on first use
+    MESH* mesh; // built on first use
 };
 
 // Mesh kinds (GRAPHIC::SetCollisionMesh).
 enum : unsigned long {
-    cmCoarse = 1,      // 24 x 24 cells
-    cmFine = 2,        // 8 x 8 cells
-    cmPixel = 4,       // 1 x 1 cells
-    cmGiven = 8,       // cells of the caller's size
-    cmAdd = 0x8000,    // add to the levels instead of replacing them
+    cmCoarse = 1,   // 24 x 24 cells
+    cmFine = 2,     // 8 x 8 cells
+    cmPixel = 4,    // 1 x 1 cells
+    cmGiven = 8,    // cells of the caller's size
+    cmAdd = 0x8000, // add to the levels instead of replacing them
 };
 
 // What the host is told of one collision; rectangles in client coordinates.
 struct OBJECTCOLLISION {
     ANIMWINDOW* window;
-    ANIMOBJECT* object;  // the one being told
+    ANIMOBJECT* object; // the one being told
     ANIMOBJECT* other;
-    RECT rcObject;       // at the moment of contact
+    RECT rcObject; // at the moment of contact
     RECT rcOther;
     RECT rcObjectBefore; // just before contact
     RECT rcOtherBefore;
-    long dxObject, dyObject;  // motion during the frame
+    long dxObject, dyObject; // motion during the frame
     long dxOther, dyOther;
 };
 
@@ -63,6 +63,5 @@ int TestMesh(MESH* mesh, unsigned column, unsigned row);
 int TestMeshPixel(MESH* mesh, long x, long y);
 int MeshesCollide(MESH* m1, long x1, long y1, MESH* m2, long x2, long y2, RECT* area);
 
-int ZephaneCheckCollision(RECT* r1, RECT* last1, GRAPHIC* g1, RECT* r2, RECT* last2, GRAPHIC* g2,
-                          OBJECTCOLLISION* out);
+int ZephaneCheckCollision(RECT* r1, RECT* last1, GRAPHIC* g1, RECT* r2, RECT* last2, GRAPHIC* g2, OBJECTCOLLISION* out);
 void ZephaneMoveRect(RECT* rc, long dx, long dy);

@@ -21,7 +21,7 @@ Log& log()
     static Log l;
     return l;
 }
-}  // namespace
+} // namespace
 
 void Write(long frame, DWORD tick, DWORD interval, double msMove, double msCompose, double ms3d, double msPresent)
 {
@@ -49,4 +49,4 @@ void Write(long frame, DWORD tick, DWORD interval, double msMove, double msCompo
     // Each line is whole on disk even if the program ends abruptly.
     std::fflush(l.file);
 }
-}  // namespace framelog
+} // namespace framelog

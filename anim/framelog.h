@@ -28,4 +28,4 @@ private:
 
 // Appends the line of one frame when the log is wanted.
 void Write(long frame, DWORD tick, DWORD interval, double msMove, double msCompose, double ms3d, double msPresent);
-}  // namespace framelog
+} // namespace framelog

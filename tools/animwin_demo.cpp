@@ -130,7 +130,7 @@ bool SaveBmp(const std::string& path, const std::vector<std::uint32_t>& pixels, 
     ok = std::fclose(f) == 0 && ok;
     return ok && std::rename(tmp.c_str(), path.c_str()) == 0;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -164,8 +164,7 @@ int main(int argc, char** argv)
                           20);
     aw->SetBackground(RGB(60, 110, 40), 0, kHeight - 100, 0x80000000, 0x80000000);
 
-    const COLORREF colours[] = {RGB(128, 128, 128), RGB(0, 190, 0), RGB(220, 0, 0), RGB(40, 40, 40),
-                                RGB(0, 80, 240)};
+    const COLORREF colours[] = {RGB(128, 128, 128), RGB(0, 190, 0), RGB(220, 0, 0), RGB(40, 40, 40), RGB(0, 80, 240)};
     std::vector<std::unique_ptr<GRAPHIC>> graphics;
     for (int i = 0; i < 5; ++i)
         graphics.emplace_back(MakeBall(24 + 8 * i, colours[i]));
@@ -173,7 +172,8 @@ int main(int argc, char** argv)
     std::vector<std::unique_ptr<ANIMOBJECT>> objects;
     for (std::size_t i = 0; i < balls.size(); ++i) {
         balls[i] = Ball{static_cast<long>(37 * i % 700), static_cast<long>(53 * i % 500),
-                        static_cast<long>(i % 7) - 3 + (i % 7 == 3 ? 2 : 0), static_cast<long>(i % 5) - 2 + (i % 5 == 2 ? 1 : 0)};
+                        static_cast<long>(i % 7) - 3 + (i % 7 == 3 ? 2 : 0),
+                        static_cast<long>(i % 5) - 2 + (i % 5 == 2 ? 1 : 0)};
         auto o = std::make_unique<ANIMOBJECT>(aw, static_cast<unsigned short>(10 + i % 3), &BallService,
                                               reinterpret_cast<long>(&balls[i]));
         o->SetGraphic(graphics[i % graphics.size()].get(), 1);

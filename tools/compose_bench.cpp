@@ -57,8 +57,8 @@ struct Scene {
         main = CreateWindowExA(0, "ComposeBench", "", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
                                nullptr, nullptr);
         Display->SetMainWindow(main);
-        HWND child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, main,
-                                     nullptr, nullptr, nullptr);
+        HWND child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, main, nullptr,
+                                     nullptr, nullptr);
         aw = ANIMWINDOW::GetAnimWindow(child);
         if (method != amBlit)
             Display->SetVideoMode(kWidth, kHeight, 32, method);
@@ -106,6 +106,6 @@ void BM_FrameBlit(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FrameBlit)->Unit(benchmark::kMillisecond);
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

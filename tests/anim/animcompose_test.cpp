@@ -46,7 +46,7 @@ protected:
     }
     DrawLog log;
 };
-}  // namespace
+} // namespace
 
 TEST_F(ComposeTest, OverlappingRectanglesMergeAndTouchingOnesStayApart)
 {
@@ -56,14 +56,14 @@ TEST_F(ComposeTest, OverlappingRectanglesMergeAndTouchingOnesStayApart)
     AnimWindowProbe::Add(aw, &r, RECT{25, 25, 75, 75});
     ASSERT_EQ(r.count, 1u);
     EXPECT_TRUE(Same(r.rects[0], RECT{0, 0, 75, 75}));
-    AnimWindowProbe::Add(aw, &r, RECT{75, 0, 100, 10});  // shares an edge only
+    AnimWindowProbe::Add(aw, &r, RECT{75, 0, 100, 10}); // shares an edge only
     EXPECT_EQ(r.count, 2u);
 
     r.count = 0;
     AnimWindowProbe::Add(aw, &r, RECT{0, 0, 10, 10});
     AnimWindowProbe::Add(aw, &r, RECT{100, 100, 110, 110});
     AnimWindowProbe::Add(aw, &r, RECT{50, 50, 60, 60});
-    AnimWindowProbe::Add(aw, &r, RECT{5, 5, 105, 105});  // meets the first two, and the third inside
+    AnimWindowProbe::Add(aw, &r, RECT{5, 5, 105, 105}); // meets the first two, and the third inside
     ASSERT_EQ(r.count, 1u);
     EXPECT_TRUE(Same(r.rects[0], RECT{0, 0, 110, 110}));
 }
@@ -101,7 +101,7 @@ TEST_F(ComposeTest, OnlyChangedAreasAreRecomposedAndObjectsAreDrawnWhole)
     EXPECT_EQ(log.CountFor(&b), 1);
 
     log.draws.clear();
-    aw->RenderFrame();  // nothing changed: nothing drawn
+    aw->RenderFrame(); // nothing changed: nothing drawn
     EXPECT_TRUE(log.draws.empty());
 
     a.SetPosition(14, 10);

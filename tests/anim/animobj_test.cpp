@@ -39,7 +39,7 @@ LRESULT HookMouse(HWND, UINT, WPARAM, LPARAM)
     g_hookOrder.push_back('M');
     return 0;
 }
-}  // namespace
+} // namespace
 
 TEST_F(AnimWindowTest, CallbackObjectsAreToldOfTheirLifeAndMovedEveryFrame)
 {
@@ -114,7 +114,7 @@ TEST_F(AnimWindowTest, ZOrderPlacesWithinTheDepth)
     ANIMOBJECT elsewhere(aw, 11, &ObjectCallback, 0);
     // Chain: c, b, a (each new object becomes the head).
     ASSERT_EQ(aw->FindObjectByDepth(10, nullptr), &c);
-    ASSERT_EQ(a.SetZOrder(zoBelow, &c), 1);  // below the head: the new head
+    ASSERT_EQ(a.SetZOrder(zoBelow, &c), 1); // below the head: the new head
     EXPECT_EQ(aw->FindObjectByDepth(10, nullptr), &a);
     EXPECT_EQ(aw->FindObjectByDepth(10, &a), &c);
     EXPECT_EQ(aw->FindObjectByDepth(10, &c), &b);
@@ -129,7 +129,7 @@ TEST_F(AnimWindowTest, ZOrderPlacesWithinTheDepth)
     EXPECT_EQ(ZephaneGetLastError(), errBadReference);
     EXPECT_EQ(a.SetZOrder(zoBelow, nullptr), 0);
     EXPECT_EQ(ZephaneGetLastError(), errBadReference);
-    EXPECT_EQ(aw->FindObjectByDepth(10, nullptr), &b);  // unchanged
+    EXPECT_EQ(aw->FindObjectByDepth(10, nullptr), &b); // unchanged
     ANIMOBJECT loose(nullptr, 10, &ObjectCallback, 0);
     EXPECT_EQ(loose.SetZOrder(zoTop, nullptr), 0);
     EXPECT_EQ(ZephaneGetLastError(), errNotInWindow);
@@ -183,7 +183,7 @@ TEST_F(AnimWindowTest, HooksRunByPriorityWithTheNewestFirstAmongEquals)
     ASSERT_EQ(aw->SetHook(&HookB, 0x64FFFF), 1);
     ASSERT_EQ(aw->SetHook(&HookMouse, 0x630002), 1);
     SendMessageA(m_child, WM_USER, 0, 0);
-    EXPECT_EQ(g_hookOrder, (std::vector<int>{'B', 'A'}));  // the mouse hook hears no other class
+    EXPECT_EQ(g_hookOrder, (std::vector<int>{'B', 'A'})); // the mouse hook hears no other class
     g_hookOrder.clear();
     SendMessageA(m_child, WM_MOUSEMOVE, 0, 0);
     EXPECT_EQ(g_hookOrder, (std::vector<int>{'M', 'B', 'A'}));
@@ -215,7 +215,7 @@ TEST_F(AnimWindowTest, AHookAnsweringStopsLaterHooksButNotTheWindowsOwnWork)
     EXPECT_EQ(host.Count(svcawSize), 1);
     // A key answered by a hook still reaches the window's own handling.
     g_hookOrder.clear();
-    aw->SetHook(&HookStop, 0x630000 | 0xFFFF);  // a second reference, mask unchanged
+    aw->SetHook(&HookStop, 0x630000 | 0xFFFF); // a second reference, mask unchanged
     aw->SetHook(&HookStop, 0);
     SendMessageA(m_child, WM_KEYDOWN, 'X', 0);
     EXPECT_EQ(g_hookOrder, (std::vector<int>{'S'}));

@@ -78,8 +78,8 @@ protected:
                                  nullptr, nullptr, nullptr);
         ASSERT_TRUE(IsWindow(m_main));
         ASSERT_EQ(Display->SetMainWindow(m_main), 1);
-        m_child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, m_main,
-                                  nullptr, nullptr, reinterpret_cast<void*>(&HostCallback));
+        m_child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, m_main, nullptr,
+                                  nullptr, reinterpret_cast<void*>(&HostCallback));
         ASSERT_TRUE(IsWindow(m_child));
         aw = ANIMWINDOW::GetAnimWindow(m_child);
         ASSERT_NE(aw, nullptr);
@@ -126,4 +126,4 @@ inline GRAPHIC* SolidGraphic(long w, long h, COLORREF c)
             g->SetPixel(x, y, c, 1);
     return g;
 }
-}  // namespace animtest
+} // namespace animtest

@@ -7,8 +7,11 @@
 using namespace animtest;
 
 namespace {
-int Rendered(const Host& h) { return h.Count(svcawEndFrame); }
-}  // namespace
+int Rendered(const Host& h)
+{
+    return h.Count(svcawEndFrame);
+}
+} // namespace
 
 TEST_F(AnimWindowTest, CreationFromTheClassBindsTheWindowAndBuildsItsBuffers)
 {
@@ -74,7 +77,7 @@ TEST_F(AnimWindowTest, ALateFrameGetsOneIdleCallAndTheNextFrameFollowsAtOnce)
     aw->SetTargetFrameRate(40);
     host.answer = [](ANIMWINDOW*, svcAnimWindow code, unsigned, long) {
         if (code == svcawDrawFrame)
-            clock_control::Advance(60);  // drawing takes longer than the period
+            clock_control::Advance(60); // drawing takes longer than the period
         return 1;
     };
     EXPECT_EQ(aw->Animate(2), 1);
@@ -106,7 +109,7 @@ TEST_F(AnimWindowTest, WaitingForTheNextFrameWakesForInputAndTheHostPumpsIt)
             DispatchMessageA(&msg);
         }
         if (idleTicks.size() == 1)
-            PostMessageA(m_main, WM_USER, 0, 0);  // arrives while the frame waits
+            PostMessageA(m_main, WM_USER, 0, 0); // arrives while the frame waits
         return 1;
     };
     EXPECT_EQ(aw->Animate(1), 1);
@@ -162,7 +165,7 @@ TEST_F(AnimWindowTest, JumpToFrameFiresEveryEntryOnTheWayButRendersOnce)
     EXPECT_EQ(messages, (std::vector<unsigned>{2, 6, 10}));
     EXPECT_EQ(Rendered(host), 1);
     EXPECT_EQ(aw->GetNextFrameNumber(), 11);
-    EXPECT_EQ(o.GetFixState(), 0);  // the sequencer unfixes before it moves
+    EXPECT_EQ(o.GetFixState(), 0); // the sequencer unfixes before it moves
     RECT r;
     o.GetRect(&r);
     EXPECT_EQ(r.left, 30);
@@ -217,8 +220,8 @@ TEST_F(AnimWindowTest, TheActualRateAveragesOverTheFramesRecorded)
     wc.cbWndExtra = 4;
     wc.lpszClassName = "AnimTestPlain";
     RegisterClassA(&wc);
-    HWND plain = CreateWindowExA(0, "AnimTestPlain", "", WS_CHILD | WS_VISIBLE, 0, 0, 40, 30, m_main, nullptr,
-                                 nullptr, nullptr);
+    HWND plain =
+        CreateWindowExA(0, "AnimTestPlain", "", WS_CHILD | WS_VISIBLE, 0, 0, 40, 30, m_main, nullptr, nullptr, nullptr);
     auto w = std::make_unique<ANIMWINDOW>(plain, &HostCallback);
     EXPECT_EQ(ANIMWINDOW::GetAnimWindow(plain), w.get());
     EXPECT_EQ(w->GetActualFrameRate(), 0.0);
@@ -248,7 +251,7 @@ TEST_F(AnimWindowTest, FreezingDefersRenderingToTheLastEndFrame)
     EXPECT_EQ(Rendered(host), 0);
     EXPECT_EQ(aw->EndFrame(), 1);
     EXPECT_EQ(Rendered(host), 1);
-    EXPECT_EQ(aw->EndFrame(), 1);  // not below zero: renders again
+    EXPECT_EQ(aw->EndFrame(), 1); // not below zero: renders again
     EXPECT_EQ(Rendered(host), 2);
 }
 

@@ -31,7 +31,7 @@ int CollisionRecorder(ANIMOBJECT*, svcAnimObject code, long lParam)
         g_reports.push_back(*reinterpret_cast<OBJECTCOLLISION*>(lParam));
     return 1;
 }
-}  // namespace
+} // namespace
 
 TEST(CollisionMesh, CellsAreSolidWhereAnyPixelIsNotTransparent)
 {
@@ -41,10 +41,10 @@ TEST(CollisionMesh, CellsAreSolidWhereAnyPixelIsNotTransparent)
     EXPECT_EQ(m->columns, 3u);
     EXPECT_EQ(m->rows, 3u);
     EXPECT_EQ(TestMesh(m, 0, 0), 1);
-    EXPECT_EQ(TestMesh(m, 1, 1), 1);  // pixels 8..9 are solid
+    EXPECT_EQ(TestMesh(m, 1, 1), 1); // pixels 8..9 are solid
     EXPECT_EQ(TestMesh(m, 2, 0), 0);
     EXPECT_EQ(TestMesh(m, 2, 2), 0);
-    EXPECT_EQ(TestMesh(m, 3, 0), 0);  // outside the grid
+    EXPECT_EQ(TestMesh(m, 3, 0), 0); // outside the grid
     EXPECT_EQ(TestMeshPixel(m, 9, 9), 1);
     EXPECT_EQ(TestMeshPixel(m, 17, 3), 0);
     EXPECT_EQ(TestMeshPixel(m, -1, 3), 0);
@@ -64,7 +64,7 @@ TEST(CollisionMesh, LevelsFollowTheKindsAndAreRebuiltAfterPixelsChange)
     auto g = Quadrant(0, 0);
     ASSERT_EQ(g->SetCollisionMesh(1 | 4, 0, 0), 1);
     EXPECT_EQ(g->GetCollisionMesh(), 5u);
-    EXPECT_EQ(g->GetCollisionLevelCount(), 3u);  // whole, 24 x 24, 1 x 1
+    EXPECT_EQ(g->GetCollisionLevelCount(), 3u); // whole, 24 x 24, 1 x 1
     MESH* pixel = g->GetCollisionMeshData(4, 0, 0);
     ASSERT_NE(pixel, nullptr);
     EXPECT_EQ(TestMeshPixel(pixel, 15, 15), 0);
@@ -85,8 +85,8 @@ TEST(CollisionMesh, LevelsFollowTheKindsAndAreRebuiltAfterPixelsChange)
 
 TEST(CollisionMesh, TransparentCornersCollideOnlyWithoutPixelMeshes)
 {
-    auto a = Quadrant(0, 0);    // solid top-left
-    auto b = Quadrant(10, 10);  // solid bottom-right
+    auto a = Quadrant(0, 0);   // solid top-left
+    auto b = Quadrant(10, 10); // solid bottom-right
     RECT ra{0, 0, 20, 20}, rb{5, 5, 25, 25};
     // The solid squares (0..10) and (15..25) never meet.
     a->SetCollisionMesh(0, 0, 0);
@@ -97,7 +97,7 @@ TEST(CollisionMesh, TransparentCornersCollideOnlyWithoutPixelMeshes)
     EXPECT_EQ(GRAPHIC::GraphicsIntersect(a.get(), &ra, b.get(), &rb), 0);
     a->SetCollisionMesh(1 | 2 | 4, 0, 0);
     EXPECT_EQ(GRAPHIC::GraphicsIntersect(a.get(), &ra, b.get(), &rb), 0);
-    RECT touching{-5, -5, 15, 15};  // b's solid square now covers (5..15)
+    RECT touching{-5, -5, 15, 15}; // b's solid square now covers (5..15)
     EXPECT_EQ(GRAPHIC::GraphicsIntersect(a.get(), &ra, b.get(), &touching), 1);
     RECT apart{30, 30, 50, 50};
     EXPECT_EQ(GRAPHIC::GraphicsIntersect(nullptr, &ra, nullptr, &apart), 0);
@@ -116,8 +116,8 @@ TEST(CollisionMesh, AFastObjectPassingThroughAnotherIsCaughtBetweenItsPlaces)
     ASSERT_EQ(ZephaneCheckCollision(&now1, &last1, nullptr, &still, nullptr, nullptr, &oc), 1);
     EXPECT_GT(oc.rcObject.left, last1.left);
     EXPECT_LT(oc.rcObject.left, now1.left);
-    EXPECT_GT(oc.rcObject.right, still.left);  // overlapping at contact
-    EXPECT_LE(oc.rcObjectBefore.right, still.left);  // not yet just before it
+    EXPECT_GT(oc.rcObject.right, still.left);       // overlapping at contact
+    EXPECT_LE(oc.rcObjectBefore.right, still.left); // not yet just before it
     EXPECT_EQ(oc.rcOther.left, still.left);
     EXPECT_EQ(oc.dxObject, 100);
     EXPECT_EQ(oc.dxOther, 0);
@@ -153,11 +153,11 @@ TEST_F(AnimWindowTest, TheFrameLoopReportsCollisionsToTheObjectsThatAsk)
 
     host.answer = [&](ANIMWINDOW*, svcAnimWindow code, unsigned, long) {
         if (code == svcawBeginFrame)
-            bullet.SetPosition(120, 50);  // through the wall within one frame
+            bullet.SetPosition(120, 50); // through the wall within one frame
         return 1;
     };
     aw->RenderFrame();
-    ASSERT_EQ(g_reports.size(), 1u);  // the other depth is not tested, the wall is not told
+    ASSERT_EQ(g_reports.size(), 1u); // the other depth is not tested, the wall is not told
     EXPECT_EQ(g_reports[0].object, &bullet);
     EXPECT_EQ(g_reports[0].other, &wall);
     EXPECT_EQ(g_reports[0].window, aw);

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 namespace {
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcA(hwnd, msg, wParam, lParam); }
+LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
 
 class WaitTest : public ::testing::Test {
 protected:
@@ -30,7 +33,7 @@ protected:
     }
     HWND hwnd = nullptr;
 };
-}  // namespace
+} // namespace
 
 TEST_F(WaitTest, WithNothingNewTheSteppedClockMovesToTheDeadline)
 {
