@@ -110,6 +110,10 @@ void GRAPHIC::Init()
     clrKeySet = kNone;
     alphaInfo = ALPHAINFO{atNone, 128, nullptr, 0, 0};
     pTexture = nullptr;
+    dwMeshKinds = 0;
+    nMeshLevels = 0;
+    nMeshCapacity = 0;
+    aMeshLevels = nullptr;
 }
 
 void GRAPHIC::AddToList()
@@ -204,6 +208,7 @@ GRAPHIC::GRAPHIC(int hFile, unsigned long transparent)
 GRAPHIC::~GRAPHIC()
 {
     Release();
+    FreeCollisionLevels();
     if (apChildren)
         MemMgr_FreeMemory(apChildren, kModule, __LINE__);
     RemoveFromList();
@@ -277,6 +282,7 @@ void GRAPHIC::FreeImage()
 int GRAPHIC::Release()
 {
     FreeAlphaMap();
+    DiscardCollisionMeshes();
     if (pParent) {
         pParent->RemoveChild(this);
         pParent = nullptr;
@@ -782,6 +788,8 @@ int GRAPHIC::SetTransparentColor(unsigned long colour)
 {
     // The surface's colour key follows on its next use; collision meshes
     // built for the old colour would no longer match the picture.
+    if (colour != clrTransparent)
+        DiscardCollisionMeshes();
     clrTransparent = colour;
     return 1;
 }
@@ -852,11 +860,13 @@ unsigned long GRAPHIC::GetPixelValue(long x, long y)
 }
 
 // The surface is refilled from the bitmap on next use; the texture is made
-// again.
-void GRAPHIC::PixelsChanged(int)
+// again, and the collision meshes when the solid pixels may have changed.
+void GRAPHIC::PixelsChanged(int fMeshes)
 {
     Root()->fSurfaceStale = 1;
     Root()->ReleaseTexture();
+    if (fMeshes)
+        DiscardCollisionMeshes();
 }
 
 int GRAPHIC::SetPixelValue(long x, long y, unsigned long value, int fMeshes)

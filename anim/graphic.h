@@ -11,6 +11,8 @@ class FILEMAP;
 class PALETTEGROUP;
 class IDirectDrawSurface;
 class IDirect3DRMTexture;
+struct MESH;
+struct MESHLEVEL;
 
 enum ALPHATYPE : int {
     atNone = 0,     // opaque; drawn with colour-keyed blits
@@ -144,6 +146,22 @@ public:
     // child, errNo3d without the display's 3D object.
     IDirect3DRMTexture* GetTexture(unsigned long shades);
 
+    // ---- collision meshes ----
+    // Sets the mesh kinds (flags 1: 24 x 24 cells, 2: 8 x 8, 8: the given
+    // size, 4: 1 x 1; 0x8000: add to the levels already there). The whole
+    // graphic as one cell is always the first, coarsest level.
+    int SetCollisionMesh(unsigned long flags, unsigned long cellWidth, unsigned long cellHeight);
+    unsigned long GetCollisionMesh() const { return dwMeshKinds; }
+    // The mesh of the level selected by flags (4, else 1, else 2, else 8),
+    // built when missing; null with errNotFound when there is none.
+    MESH* GetCollisionMeshData(unsigned long flags, unsigned long cellWidth, unsigned long cellHeight);
+    // 1 when the two graphics placed at r1 and r2 overlap in solid cells.
+    static int GraphicsIntersect(GRAPHIC* g1, RECT* r1, GRAPHIC* g2, RECT* r2);
+    // Builds every missing mesh; 0 on memory failure.
+    int BuildCollisionMeshes();
+    unsigned GetCollisionLevelCount() const { return nMeshLevels; }
+    MESHLEVEL* GetCollisionLevel(unsigned i);
+
     PALETTEGROUP* GetPaletteGroup() const { return pGroup; }
     // Set by the palette group when the graphic joins or leaves it.
     void SetPaletteGroupLink(PALETTEGROUP* group) { pGroup = group; }
@@ -199,6 +217,14 @@ private:
     unsigned long clrKeySet;
     ALPHAINFO alphaInfo;
     IDirect3DRMTexture* pTexture;
+    // Collision levels, coarse to fine; their meshes are dropped when the
+    // pixels or the transparent colour change.
+    unsigned long dwMeshKinds;
+    unsigned nMeshLevels;
+    unsigned nMeshCapacity;
+    MESHLEVEL* aMeshLevels;
+    void DiscardCollisionMeshes();
+    void FreeCollisionLevels();
 
     static unsigned npgrCapacity;
 };

@@ -29,7 +29,37 @@ void Sleep(DWORD ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+namespace {
+int g_raised = 0;
+}
+
+DWORD timeGetDevCaps(TIMECAPS* caps, UINT size)
+{
+    if (!caps || size < sizeof(TIMECAPS))
+        return TIMERR_NOCANDO;
+    caps->wPeriodMin = 1;
+    caps->wPeriodMax = 1000000;
+    return TIMERR_NOERROR;
+}
+
+DWORD timeBeginPeriod(UINT period)
+{
+    if (period == 0)
+        return TIMERR_NOCANDO;
+    ++g_raised;
+    return TIMERR_NOERROR;
+}
+
+DWORD timeEndPeriod(UINT period)
+{
+    if (period == 0 || g_raised == 0)
+        return TIMERR_NOCANDO;
+    --g_raised;
+    return TIMERR_NOERROR;
+}
+
 namespace clock_control {
+int RaisedPeriods() { return g_raised; }
 void UseSteppedClock(DWORD start)
 {
     g_stepped = true;

@@ -11,7 +11,22 @@ DWORD GetTickCount();
 // advances the clock instead and returns at once.
 void Sleep(DWORD ms);
 
+// Timer resolution. The tick count here is always exact to the
+// millisecond; raising the resolution is counted so that every raise is
+// seen to be ended.
+struct TIMECAPS {
+    UINT wPeriodMin;
+    UINT wPeriodMax;
+};
+constexpr DWORD TIMERR_NOERROR = 0;
+constexpr DWORD TIMERR_NOCANDO = 97;
+DWORD timeGetDevCaps(TIMECAPS* caps, UINT size);
+DWORD timeBeginPeriod(UINT period);
+DWORD timeEndPeriod(UINT period);
+
 namespace clock_control {
+// Raises of the timer resolution not yet ended.
+int RaisedPeriods();
 // Switches to the stepped clock, starting at the given tick.
 void UseSteppedClock(DWORD start = 0);
 // Moves the stepped clock on (wrapping like the real count).

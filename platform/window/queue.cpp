@@ -9,6 +9,7 @@
 #include "platform/window/window_internal.h"
 
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <map>
 #include <thread>
@@ -40,6 +41,10 @@ struct Queue {
     std::map<HACCEL, std::vector<ACCEL>> accelerators;
     std::uintptr_t nextAccel = 1;
     void (*pump)(int) = nullptr;
+    // Counts every arrival of input; seen is the count when a reader last
+    // looked at the queue, so that a wait wakes only for what is new.
+    unsigned arrivals = 0;
+    unsigned seen = 0;
 };
 
 Queue& queue()
@@ -113,6 +118,7 @@ bool FindTimer(MSG* out, HWND hwnd, UINT lo, UINT hi, bool remove)
 bool Peek(MSG* msg, HWND hwnd, UINT lo, UINT hi, bool remove)
 {
     Queue& q = queue();
+    q.seen = q.arrivals;
     MSG m{};
     bool found = TakeFrom(q.posted, &m, hwnd, lo, hi, remove);
     if (!found && q.quit && (lo == 0 && hi == 0 ? true : (WM_QUIT >= lo && WM_QUIT <= hi))) {
@@ -190,6 +196,7 @@ BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return FALSE;
     }
     queue().posted.push_back(Make(hwnd, msg, wParam, lParam));
+    ++queue().arrivals;
     return TRUE;
 }
 
@@ -221,6 +228,69 @@ BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax)
     if (msg)
         *msg = m;
     return m.message == WM_QUIT ? FALSE : TRUE;
+}
+
+namespace {
+// The earliest due time of the timers, as an offset from now (0 when one is
+// due already); false when there are no timers.
+bool NextTimerIn(DWORD now, DWORD* in)
+{
+    bool any = false;
+    for (const Timer& t : queue().timers) {
+        const std::int32_t left = static_cast<std::int32_t>(t.due - now);
+        const DWORD d = left > 0 ? static_cast<DWORD>(left) : 0;
+        if (!any || d < *in)
+            *in = d;
+        any = true;
+    }
+    return any;
+}
+
+bool NewInput() { return queue().arrivals != queue().seen; }
+}  // namespace
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD ms, DWORD)
+{
+    if (count != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return WAIT_FAILED;
+    }
+    const DWORD input = WAIT_OBJECT_0 + count;
+    RunPump(0);
+    if (NewInput())
+        return input;
+    const DWORD start = GetTickCount();
+    // Timers already due were there for the last reader to see; only those
+    // falling due during the wait wake it.
+    DWORD timerIn = 0;
+    const bool timer = NextTimerIn(start, &timerIn) && timerIn > 0 && (ms == INFINITE || timerIn <= ms);
+    if (clock_control::IsStepped()) {
+        if (timer) {
+            clock_control::Advance(timerIn);
+            return input;
+        }
+        if (ms != INFINITE)
+            clock_control::Advance(ms);
+        return WAIT_TIMEOUT;
+    }
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (timer && elapsed >= timerIn)
+            return input;
+        if (ms != INFINITE && elapsed >= ms)
+            return WAIT_TIMEOUT;
+        DWORD slice = ms == INFINITE ? 100 : ms - elapsed;
+        if (timer)
+            slice = std::min(slice, timerIn - elapsed);
+        const auto before = std::chrono::steady_clock::now();
+        RunPump(static_cast<int>(slice));
+        if (NewInput())
+            return input;
+        // An input source that returned at once (or none at all) must not
+        // turn the wait into a spin.
+        if (std::chrono::steady_clock::now() - before < std::chrono::milliseconds(1))
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::min<DWORD>(slice, 2)));
+    }
 }
 
 BOOL TranslateMessage(const MSG* msg)
@@ -267,6 +337,7 @@ void PostQuitMessage(int exitCode)
 {
     queue().quit = true;
     queue().quitCode = exitCode;
+    ++queue().arrivals;
 }
 
 DWORD GetMessageTime() { return queue().lastTime; }
@@ -492,9 +563,11 @@ void PostInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (msg == WM_MOUSEMOVE && !in.empty() && in.back().message == WM_MOUSEMOVE && in.back().hwnd == hwnd &&
         in.back().wParam == wParam) {
         in.back() = Make(hwnd, msg, wParam, lParam);
+        ++queue().arrivals;
         return;
     }
     in.push_back(Make(hwnd, msg, wParam, lParam));
+    ++queue().arrivals;
 }
 
 HWND MouseTarget(POINT screen)

@@ -322,6 +322,19 @@ LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg);
 BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
 BOOL TranslateMessage(const MSG* msg);
+// Waits until input arrives that the queue has not yet shown to a reader
+// (posted, keyboard or mouse messages, a quit request, a timer falling due)
+// or until ms milliseconds have passed, whichever comes first. There are no
+// kernel objects to wait for: count must be 0. Returns WAIT_OBJECT_0 + count
+// for input, WAIT_TIMEOUT for the time-out. With the stepped clock nothing
+// sleeps: the clock is moved on to the deadline (or to the first timer due
+// before it).
+constexpr DWORD QS_ALLINPUT = 0x04FF;
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
+constexpr DWORD INFINITE = 0xFFFFFFFFu;
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms, DWORD wakeMask);
 LRESULT DispatchMessageA(const MSG* msg);
 void PostQuitMessage(int exitCode);
 DWORD GetMessageTime();

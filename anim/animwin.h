@@ -1,0 +1,260 @@
+// ANIMWINDOW: one window turned into an animated scene. A background
+// picture, animated objects layered by depth and (later) a 3D viewport are
+// composed off-screen and presented once per frame. The frame loop paces
+// frames to a target rate and lets the host take part in every frame
+// through one callback; a sequencer schedules object changes and messages
+// for given frame numbers.
+#pragma once
+
+#include "anim/display.h"
+#include "platform/base/types.h"
+#include "platform/window/window.h"
+
+#include <cstdint>
+#include <vector>
+
+class ANIMOBJECT;
+class ANIMWINDOW;
+class GRAPHIC;
+class PALETTEGROUP;
+class IDirectDrawClipper;
+class IDirectDrawSurface;
+class IDirect3DRMFrame2;
+enum svcAnimObject : int;
+
+// The services the window asks of its host.
+enum svcAnimWindow : int {
+    svcawCreate = 0,
+    svcawDestroy = 1,
+    svcawSize = 2,
+    svcawBeginFrame = 3,
+    svcawDrawFrame = 4,
+    svcawEndFrame = 5,
+    svcawSequence = 6,
+    svcawVideoMode = 7,
+    svcawIdle = 8,
+    svcawBackground = 9,
+    svcaw3dDevice = 10,
+};
+
+using ANIMWINDOWCALLBACK = int (*)(ANIMWINDOW* window, svcAnimWindow code, unsigned wParam, long lParam);
+
+// A set of rectangles in client coordinates; no two of them intersect.
+struct DIRTYREGION {
+    unsigned count;    // rectangles in use
+    unsigned capacity; // rectangles allocated
+    RECT* rects;
+};
+
+// Render options of the 3D device.
+struct OPTIONS3D {
+    std::uint32_t shade; // 0 flat, 1 Gouraud, 2 Phong
+    std::uint32_t light; // 0 off, 8 on
+    std::uint32_t fill;  // 0 points, 64 wireframe, 128 solid
+    std::uint32_t textureQuality;
+    std::uint32_t dither;
+};
+
+// One scheduled change: an object change (kind 0) or a message (kind 1).
+struct SEQUENCEENTRY {
+    long frame; // -1: free
+    int kind;
+    ANIMOBJECT* pObject;
+    unsigned wParam;
+    GRAPHIC* pGraphic;
+    long lParam;
+    RECT rect; // empty: the object is not moved
+};
+
+// A message hook: a window procedure told of the messages of its classes.
+struct HOOKENTRY {
+    WNDPROC proc; // null: free slot
+    unsigned short mask;
+    int refs;
+    unsigned short priority;
+};
+
+class ANIMWINDOW {
+public:
+    explicit ANIMWINDOW(ANIMWINDOWCALLBACK callback);
+    ANIMWINDOW(HWND hwnd, ANIMWINDOWCALLBACK callback);
+    ~ANIMWINDOW();
+    ANIMWINDOW(const ANIMWINDOW&) = delete;
+    ANIMWINDOW& operator=(const ANIMWINDOW&) = delete;
+
+    // ---- binding ----
+    int SetWindow(HWND hwnd);
+    static ANIMWINDOW* GetAnimWindow(HWND hwnd);
+    HWND GetWindow();
+    int GetRect(RECT* rc);
+    int GetSize(long* w, long* h);
+    long GetWidth();
+    long GetHeight();
+    int ClientToScreen(POINT* pt);
+    int ScreenToClient(POINT* pt);
+    ANIMWINDOWCALLBACK GetCallback() { return m_pfnCallback; }
+    int SetCallback(ANIMWINDOWCALLBACK callback);
+    int CallService(svcAnimWindow code, unsigned wParam, long lParam);
+    static LRESULT AnimWindowClassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // ---- frame loop ----
+    int Animate(long count);
+    int AnimateSequence();
+    int BeginFrame();
+    int EndFrame();
+    int RenderFrame();
+    void CountFrame();
+    double GetActualFrameRate();
+    double GetTargetFrameRate();
+    double SetTargetFrameRate(double fps);
+
+    // ---- sequencer ----
+    int SetSequence(long frame, ANIMOBJECT* object, RECT* rect, GRAPHIC* graphic);
+    int SetSequence(long frame, unsigned wParam, long lParam);
+    int JumpToFrame(long frame);
+    int ClearSequencer(long frame);
+    int ClearSequencer(ANIMOBJECT* object);
+    long GetNextFrameNumber() { return m_lNextFrame; }
+    long GetNextClearFrameNumber() { return m_lNextClearFrame; }
+
+    // ---- display interplay ----
+    static void ChangedVideoModes();
+    int ShowMenu(int fShow);
+    static void UnsetPaletteGroup(PALETTEGROUP* group);
+
+    // ---- depths and objects ----
+    unsigned short FindDepth(unsigned short depth);
+    unsigned short FindDepthInReverse(unsigned short depth);
+    ANIMOBJECT* FindObject(ANIMOBJECT* object);
+    ANIMOBJECT* FindObjectByDepth(unsigned short depth, ANIMOBJECT* object);
+    int Touch(RECT* rc, int fFixed);
+
+    // ---- hooks ----
+    int SetHook(WNDPROC proc, unsigned long mask);
+    int RemoveHook(WNDPROC proc) { return SetHook(proc, 0); }
+    int NotifyHooks(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // ---- data area (offsets from byte 8; -8 to -1 address the reserved head) ----
+    void* GetData(unsigned offset, unsigned size);
+    int SetData(unsigned offset, const void* src, unsigned size);
+    long GetLong(unsigned offset);
+    int SetLong(unsigned offset, long value);
+
+    // ---- background and palette ----
+    int SetBackground(GRAPHIC* graphic, int x, int y, int width, int height, int srcX, int srcY);
+    int SetBackground(COLORREF colour, int x, int y, int width, int height);
+    GRAPHIC* GetBackgroundGraphic() { return m_pgrBackground; }
+    int ReleaseBackgroundGraphic(int fChanged);
+    COLORREF GetBackgroundColor() const { return m_clrBackground; }
+    int SetPaletteGroup(PALETTEGROUP* group);
+    PALETTEGROUP* GetPaletteGroup() { return m_pPaletteGroup; }
+    int fHasPalette();
+    HPALETTE GetGDIPalette();
+
+    // ---- 3D (the object of the scene; its drawing comes with the 3D device) ----
+    int Enable3d(int f);
+    int fIs3dEnabled() const { return m_fIs3dEnabled; }
+    ANIMOBJECT* Get3dObject() const { return m_po3d; }
+    int Get3dOptions(OPTIONS3D* options);
+    static int AnimObject3dCallback(ANIMOBJECT* object, svcAnimObject code, long lParam);
+
+    // The list of all animation windows (free slots null, reused).
+    static ANIMWINDOW** apawList;
+    static unsigned npawList;
+
+private:
+    friend class ANIMOBJECT;
+    // Tests look at the regions and tables through this.
+    friend struct AnimWindowProbe;
+
+    void CommonInit(ANIMWINDOWCALLBACK callback);
+    void Bind(HWND hwnd);
+    void Unbind();
+    int ReallocBackground();
+    void ReleaseClipper();
+    int EnsureClipper(HWND bindTo);
+
+    // chains
+    int AddToOChain(ANIMOBJECT* object);
+    int RemoveFromOChain(ANIMOBJECT* object);
+    int FindIndexByDepth(unsigned short depth);
+    // The first object of the nearest used depth in front of depth.
+    ANIMOBJECT* FirstObjectAfterDepth(unsigned short depth);
+
+    // regions and drawing
+    int AddToDirtyRegion(DIRTYREGION* region, RECT* rc);
+    int ExpandDirtyRegions(DIRTYREGION* region, int fFixed);
+    static void EmptyDirtyRegion(DIRTYREGION* region) { region->count = 0; }
+    static void FreeDirtyRegion(DIRTYREGION* region);
+    int DrawObjectsTo(IDirectDrawSurface* target, DIRTYREGION* region, int fFixed);
+    int DrawObjectsTo(HDC target, DIRTYREGION* region, int fFixed);
+    int fIsObscured();
+    void DetectCollisions();
+    void ComposeAndPresent(int fVisible, int fFlipping, int fObscured, double* msCompose, double* msPresent);
+
+    HWND m_hwnd = nullptr;
+    WNDPROC m_pfnPrevProc = nullptr;
+    LONG_PTR m_lPrevLong0 = 0;
+    RECT m_rcClient{0, 0, 0, 0};
+    double m_dFramePeriod = 1000.0 / 30.0;
+    DWORD m_adwFrameTimes[10] = {};
+    unsigned m_iFrameTime = 0;
+    int m_nFreeze = 0;
+    int m_fRendering = 0;
+    GRAPHIC* m_pgrBackground = nullptr;
+    GRAPHIC* m_pgrCompose = nullptr;
+    GRAPHIC* m_pgrWindowImage = nullptr;
+    DIRTYREGION m_drBackground{0, 0, nullptr};
+    DIRTYREGION m_drScreen{0, 0, nullptr};
+    IDirectDrawClipper* m_pClipper = nullptr;
+    int m_fBlitPending = 0;
+    int m_fWasVisible = 1;
+    // depth table: used entries sorted by depth, greatest first; empty
+    // entries (null head) trail
+    unsigned m_nDepths = 0;
+    unsigned m_nDepthCapacity = 0;
+    unsigned m_nHeadCapacity = 0;
+    unsigned short* m_awDepths = nullptr;
+    ANIMOBJECT** m_apoHeads = nullptr;
+    // sequencer
+    unsigned m_nSequence = 0;
+    unsigned m_nSequenceCapacity = 0;
+    SEQUENCEENTRY* m_aSequence = nullptr;
+    long m_lNextFrame = 0;
+    long m_lNextClearFrame = 0;
+    PALETTEGROUP* m_pPaletteGroup = nullptr;
+    ANIMWINDOWCALLBACK m_pfnCallback = nullptr;
+    unsigned m_nHooks = 0;
+    unsigned m_nHookCapacity = 0;
+    HOOKENTRY* m_aHooks = nullptr;
+    unsigned m_cbData = 0;
+    unsigned char* m_pData = nullptr;
+    int m_fIs3dEnabled = 0;
+    ANIMOBJECT* m_po3d = nullptr;
+    OPTIONS3D m_options3d{1, 8, 128, 0, 0};
+    COLORREF m_clrBackground = 0xFFFFFFFF;
+    int m_fMenuShown = 0;
+    unsigned m_uTimerPeriod = 0;
+    // frame statistics: when the previous frame was rendered and the time
+    // spent in the 3D object's drawing during this one
+    DWORD m_dwLastRendered = 0;
+    double m_dMs3d = 0;
+
+    static unsigned npawCapacity;
+};
+
+// Rectangle helpers shared by the window, its objects and the collision tests.
+namespace animrect {
+inline bool Empty(const RECT& r)
+{
+    return r.right <= r.left || r.bottom <= r.top;
+}
+// The intersection of a and b; false (and *out empty) when they do not overlap.
+bool Intersect(RECT* out, const RECT& a, const RECT& b);
+RECT Union(const RECT& a, const RECT& b);
+inline bool Contains(const RECT& outer, const RECT& inner)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+} // namespace animrect
