@@ -1,0 +1,26 @@
+#include "game/sweep.h"
+
+#include "game/game.h"
+#include "game/mines.h"
+#include "render/visual.h"
+
+void StartSweep()
+{
+    ACTIVEPUZZLE& ap = g.ActivePuzzle;
+    // A wall of Black cubes takes the place of row 0.
+    for (LONG x = 0; x < ap.lWidth; ++x) {
+        ReleaseExplosion(x, 0);
+        CUBE& c = ap.aCubes[0][x];
+        FreeVisual(c.pVisual);
+        ReleaseFrame(&c.pFrame);
+        c = CUBE{};
+        c.lKind = ckBlack;
+        CreateCube(ckBlack, x, 0, &c.pVisual, &c.pFrame);
+        ShowVisual(c.pVisual, c.pFrame);
+    }
+    // Only row 0 grows, without delay.
+    ap.fGrow = 0.01f;
+    ap.fGrowRows = 1;
+    g.lGameState = gsSweep;
+    AvatarSetWalking(false);
+}
