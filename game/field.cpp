@@ -300,8 +300,11 @@ void StepRollCycle()
     if (prev < kRollRocks && a >= kRollRocks)
         PlayGameSound(sndRocks);
     ap.fRollAngle = a;
-    if (prev < kRollCommit && a >= kRollCommit)
+    if (prev < kRollCommit && a >= kRollCommit) {
         Commit(a);
+        if (ap.fRollAngle == 0)
+            return;  // a sweep began and put the cubes at rest
+    }
     PlaceRolling(a);
     if (a >= kRollEnd)
         EndRoll();

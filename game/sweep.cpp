@@ -1,12 +1,16 @@
 #include "game/sweep.h"
 
 #include "game/game.h"
+#include "game/field.h"
 #include "game/mines.h"
 #include "render/visual.h"
 
 void StartSweep()
 {
     ACTIVEPUZZLE& ap = g.ActivePuzzle;
+    // A roll that was committing ends here: the cubes stand on their new
+    // squares while the wall grows, and the sweep's own rolls follow.
+    RestAllCubes();
     // A wall of Black cubes takes the place of row 0.
     for (LONG x = 0; x < ap.lWidth; ++x) {
         ReleaseExplosion(x, 0);

@@ -2,7 +2,9 @@
 
 #include "game/game.h"
 
-#include <cstring>
+#include "platform/registry/registry.h"
+
+#include <vector>
 
 namespace {
 
@@ -102,4 +104,40 @@ DWORD DisplayQualityMask(int level)
 {
     static const DWORD kMasks[6] = {0, 0, 4, 6, 5, 7};
     return level >= 1 && level <= 5 ? kMasks[level] : 0;
+}
+
+namespace {
+constexpr const char* kSettingsKey = "Software\\Telmar\\Varno";
+constexpr const char* kSettingsValue = "Settings";
+}  // namespace
+
+bool LoadSettings()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0, cb = 0;
+    bool ok = RegQueryValueExA(key, kSettingsValue, nullptr, &type, nullptr, &cb) == ERROR_SUCCESS &&
+              cb >= static_cast<DWORD>(kSettingsValueBytes);
+    if (ok) {
+        // A longer value is accepted; only its first bytes are used.
+        std::vector<BYTE> data(cb);
+        ok = RegQueryValueExA(key, kSettingsValue, nullptr, &type, data.data(), &cb) == ERROR_SUCCESS &&
+             SettingsFromBytes(data.data(), cb, &g.Settings);
+    }
+    RegCloseKey(key);
+    return ok;
+}
+
+bool SaveSettings()
+{
+    BYTE data[kSettingsValueBytes];
+    SettingsToBytes(g.Settings, data);
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const bool ok = RegSetValueExA(key, kSettingsValue, 0, REG_BINARY, data, kSettingsValueBytes) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
 }
