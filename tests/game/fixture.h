@@ -53,9 +53,9 @@ protected:
         g.Settings.ControlDevice = cdMouse;  // no keyboard hint to save
         g.Render.pFrameRoot = CreateFrame(nullptr);
         g.Render.pFramePrimary = CreateFrame(g.Render.pFrameRoot);
+        NewGameValues();
         g.lLevel = 1;
         g.lPuzzle = 1;
-        g.lLives = 4;
     }
 
     void TearDown() override
