@@ -1,17 +1,143 @@
 #include "render/scene.h"
 
+#include "anim/lasterror.h"
 #include "game/game.h"
-#include "render/sceneplain.h"
+#include "platform/d3drm/d3drm.h"
+#include "platform/d3drm/rmmath.h"
 
 #include <cmath>
+
+namespace {
+
+constexpr float kCameraLightGrey[3] = {0.5f, 0.3f, 0.3f};
+
+// Drops one reference and clears the pointer.
+template <class T> void Drop(T*& object)
+{
+    if (object) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+// Takes a frame out of its parent and drops the reference held here.
+void DropFrame(IDirect3DRMFrame2*& frame)
+{
+    if (!frame)
+        return;
+    if (IDirect3DRMFrame2* parent = frame->GetParentFrame())
+        parent->DeleteChild(frame);
+    Drop(frame);
+}
+
+IDirect3DRMFrame2** CameraLightFrame(int i)
+{
+    RENDER& r = g.Render;
+    IDirect3DRMFrame2** frames[3] = {&r.pFrameCameraLight, &r.pFrameCameraLight2, &r.pFrameCameraLight3};
+    return frames[i];
+}
+
+IDirect3DRMLight** CameraLight(int i)
+{
+    RENDER& r = g.Render;
+    IDirect3DRMLight** lights[3] = {&r.pLightCamera, &r.pLightCamera2, &r.pLightCamera3};
+    return lights[i];
+}
+
+}  // namespace
+
+bool InitSceneFrames(IDirect3DRM2* pd3d, IDirect3DRMFrame2* root, IDirect3DRMFrame2* camera, bool fCameraLights)
+{
+    ReleaseSceneFrames();
+    RENDER& r = g.Render;
+    if (!ZASSERT(pd3d, "render") || !ZASSERT(root, "render") || !ZASSERT(camera, "render"))
+        return false;
+    r.pd3d = pd3d;
+    r.pFrameRoot = root;
+    r.pFrameCamera = camera;
+    bool ok = true;
+    for (int i = 0; i < 3; ++i) {
+        IDirect3DRMFrame2** frame = CameraLightFrame(i);
+        ok = ok && SUCCEEDED(pd3d->CreateFrame(camera, frame));
+        if (*frame)
+            (*frame)->SetPosition(camera, kCameraLightPositions[i][0], kCameraLightPositions[i][1],
+                                  kCameraLightPositions[i][2]);
+    }
+    // The shared material of textured cubes: a small, sharp highlight and a
+    // faint glow of its own.
+    if (ok && SUCCEEDED(pd3d->CreateMaterial(150.0f, &r.pMaterial))) {
+        r.pMaterial->SetEmissive(0.2f, 0.2f, 0.2f);
+        r.pMaterial->SetSpecular(0.1f, 0.1f, 0.1f);
+    } else {
+        ok = false;
+    }
+    ok = ok && SUCCEEDED(pd3d->CreateFrame(root, &r.pFramePrimary));
+    r.fAmbient = 1.0f;
+    const float ambient = r.fAmbient * 0.01f;
+    ok = ok && SUCCEEDED(pd3d->CreateLightRGB(D3DRMLIGHT_AMBIENT, ambient, ambient, ambient, &r.pLightAmbient));
+    if (!ok) {
+        ReleaseSceneFrames();
+        return false;
+    }
+    r.pFramePrimary->AddLight(r.pLightAmbient);
+    SetCameraLights(fCameraLights);
+    r.pFramePrimary->SetPosition(root, 0, 0, 0);
+    return true;
+}
+
+void ReleaseSceneFrames()
+{
+    RENDER& r = g.Render;
+    SetCameraLights(false);
+    for (int i = 0; i < 3; ++i)
+        DropFrame(*CameraLightFrame(i));
+    Drop(r.pMaterial);
+    if (r.pLightAmbient && r.pFramePrimary)
+        r.pFramePrimary->DeleteLight(r.pLightAmbient);
+    Drop(r.pLightAmbient);
+    DropFrame(r.pFramePrimary);
+    r.pd3d = nullptr;
+    r.pFrameRoot = nullptr;
+    r.pFrameCamera = nullptr;
+}
+
+void ReleaseSceneTextures()
+{
+    for (IDirect3DRMTexture*& texture : g.Render.aTextures)
+        Drop(texture);
+}
+
+void SetCameraLights(bool fOn)
+{
+    RENDER& r = g.Render;
+    for (int i = 0; i < 3; ++i) {
+        IDirect3DRMLight*& light = *CameraLight(i);
+        if (!light)
+            continue;
+        if (IDirect3DRMFrame2* frame = *CameraLightFrame(i))
+            frame->DeleteLight(light);
+        Drop(light);
+    }
+    if (!fOn || !ZASSERT(r.pd3d, "render"))
+        return;
+    for (int i = 0; i < 3; ++i) {
+        IDirect3DRMFrame2* frame = *CameraLightFrame(i);
+        if (!ZASSERT(frame, "render"))
+            continue;
+        IDirect3DRMLight*& light = *CameraLight(i);
+        const float grey = kCameraLightGrey[i];
+        if (SUCCEEDED(r.pd3d->CreateLightRGB(D3DRMLIGHT_POINT, grey, grey, grey, &light)))
+            frame->AddLight(light);
+    }
+}
 
 void ApplyAmbientLight(float)
 {
     // The scene always applies its stored level; the passed level only marks
     // the change of screen.
-    if (g.Render.pLightAmbient) {
+    if (IDirect3DRMLight* light = g.Render.pLightAmbient) {
         const float v = g.Render.fAmbient * 0.01f;
-        g.Render.pLightAmbient->colour = D3DRMCreateColorRGB(v, v, v);
+        light->SetColorRGB(v, v, v);
     }
 }
 
@@ -39,18 +165,22 @@ COLORREF RepresentativeColour(LONG texture)
     }
 }
 
-namespace {
+IDirect3DRMTexture* SceneTexture(LONG texture)
+{
+    return texture >= 1 && texture <= kTextureCount ? g.Render.aTextures[texture - 1] : nullptr;
+}
 
-D3DVECTOR Sub(D3DVECTOR a, D3DVECTOR b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-D3DVECTOR Cross(D3DVECTOR a, D3DVECTOR b)
+LONG SceneTextureNumber(const IDirect3DRMTexture* texture)
 {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+    if (!texture)
+        return 0;
+    for (LONG n = 1; n <= kTextureCount; ++n)
+        if (g.Render.aTextures[n - 1] == texture)
+            return n;
+    return 0;
 }
-D3DVECTOR Normalise(D3DVECTOR v)
-{
-    const float len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    return len > 0 ? D3DVECTOR{v.x / len, v.y / len, v.z / len} : v;
-}
+
+namespace {
 
 // Moves one axis by at most step towards its goal; true if it differed.
 bool StepAxis(float& value, float goal, float step)
@@ -101,15 +231,15 @@ bool AimCameraForState(LONG state, float x, float z)
 
 void PlaceCamera()
 {
+    using namespace rmmath;
     RENDER& r = g.Render;
-    const D3DVECTOR dir = Normalise(Sub(r.vecCameraTarget, r.vecCameraSource));
-    D3DVECTOR right = Cross(Normalise({0, 1, 1}), dir);
+    if (!ZASSERT(r.pFrameCamera, "render"))
+        return;
+    const D3DVECTOR dir = Normalize(Sub(r.vecCameraTarget, r.vecCameraSource));
+    D3DVECTOR right = Cross(Normalize({0, 1, 1}), dir);
     right.y = 0;
-    right = Normalise(right);
-    const D3DVECTOR up = Normalise(Cross(dir, right));
-    if (IDirect3DRMFrame2* f = r.pFrameCamera) {
-        f->position = r.vecCameraSource;
-        f->dir = dir;
-        f->up = up;
-    }
+    right = Normalize(right);
+    const D3DVECTOR up = Normalize(Cross(dir, right));
+    r.pFrameCamera->SetPosition(r.pFrameRoot, r.vecCameraSource.x, r.vecCameraSource.y, r.vecCameraSource.z);
+    r.pFrameCamera->SetOrientation(r.pFrameRoot, dir.x, dir.y, dir.z, up.x, up.y, up.z);
 }

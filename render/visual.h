@@ -6,8 +6,8 @@
 #include "platform/base/types.h"
 #include "platform/d3drm/d3dtypes.h"
 
-struct IDirect3DRMFrame2;
-struct IDirect3DRMMesh;
+class IDirect3DRMFrame2;
+class IDirect3DRMMesh;
 struct MINE;
 struct GRAVEL;
 
@@ -18,7 +18,9 @@ enum : LONG {
 };
 
 struct VISUAL {
-    IDirect3DRMMesh* pMesh;
+    IDirect3DRMMesh* pMesh;  // one reference, released by FreeVisual
+    // The group without vertices of its own that stands for the whole mesh:
+    // colour, material and texture changes go to it.
     LONG lGroup;
     IDirect3DRMFrame2* pShowingIn;
     LONG lMode;
@@ -30,8 +32,16 @@ struct VISUAL {
 VISUAL* MakeBox(float x, float y, float z, float sx, float sy, float sz, COLORREF colour, bool fBrighter);
 VISUAL* MakeFlat(float x, float y, float z, float width, float length, COLORREF colour, LONG textureKind,
                  float alpha);
+// The glassy field of width x length squares from z = 0 towards -z, with
+// its rims and the dark skirts below them.
 VISUAL* MakeFloor(LONG width, LONG length);
+// A horizontal equilateral triangle; an angle of 0 is drawn by chance.
+VISUAL* MakeTriangle(float x, float y, float z, float radius, float angle);
+// A white unit cube whose face towards -z shows the front texture (a
+// texture number) and the other faces texture 12.
+VISUAL* MakeTitleCube(float x, float y, float z, LONG frontTexture);
 VISUAL* MakeTargetMarker();
+VISUAL* MakeCursorSquare(LONG textureKind);
 
 void ShowVisual(VISUAL* v, IDirect3DRMFrame2* frame);
 void FreeVisual(VISUAL* v);
@@ -47,10 +57,14 @@ void CreateGravel(GRAVEL* slot, LONG column, LONG row, COLORREF colour);
 // centre of square (x, z).
 void CreateCube(LONG kind, LONG x, LONG z, VISUAL** ppVisual, IDirect3DRMFrame2** ppFrame);
 
-// Frames of the rules. Positions and orientations are relative to
-// pFramePrimary.
+// Frames of the rules, made by the scene's factory. Positions and
+// orientations are relative to the frame's parent: pFramePrimary for the
+// frames of cubes, mines and gravel, the figure's frame for its limbs.
+// The caller holds one reference to a new frame (its parent holds another).
 IDirect3DRMFrame2* CreateFrame(IDirect3DRMFrame2* parent);
 // Removes the frame from its parent, releases it and clears the pointer.
+// Frames still hanging in it become roots and are freed when their own
+// holders release them.
 void ReleaseFrame(IDirect3DRMFrame2** ppFrame);
 void SetFramePosition(IDirect3DRMFrame2* frame, float x, float y, float z);
 D3DVECTOR GetFramePosition(IDirect3DRMFrame2* frame);
@@ -59,10 +73,11 @@ void SetFrameRotated(IDirect3DRMFrame2* frame, D3DVECTOR axis, float angle);
 // Orients the frame by its forward (dir) and up axes.
 void SetFrameOrientation(IDirect3DRMFrame2* frame, D3DVECTOR dir, D3DVECTOR up);
 void GetFrameOrientation(IDirect3DRMFrame2* frame, D3DVECTOR* dir, D3DVECTOR* up);
-// A continuous tumble: theta radians about axis per scene tick.
+// A continuous tumble: theta radians about axis per scene tick (applied
+// when the scene moves).
 void SetFrameSpin(IDirect3DRMFrame2* frame, D3DVECTOR axis, float theta);
 
-// Moves a visual's mesh (and its reflection) without a frame.
+// Moves a visual's mesh (and its reflection's, mirrored) without a frame.
 void TranslateVisual(VISUAL* v, float dx, float dy, float dz);
-// Recolours the whole visual.
+// Recolours the whole visual (alpha 255).
 void SetVisualColour(VISUAL* v, COLORREF colour);

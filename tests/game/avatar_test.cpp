@@ -1,6 +1,5 @@
 #include "fixture.h"
 
-#include "render/sceneplain.h"
 
 #include <cmath>
 
@@ -103,12 +102,14 @@ TEST_F(PlayField, TargetMarkerStepsItsHueAndMovesByItsMesh)
     AvatarShowTarget(true, 1.0f, -2.0f);
     ASSERT_NE(g.Avatar.pVisualTarget, nullptr);
     EXPECT_EQ(g.Avatar.pVisualTarget->pShowingIn, g.Render.pFramePrimary);
-    const D3DCOLOR first = g.Avatar.pVisualTarget->pMesh->colour;
+    const VISUAL* target = g.Avatar.pVisualTarget;
+    const D3DCOLOR first = target->pMesh->GetGroupColor(0);
     AvatarShowTarget(true, 1.5f, -2.0f);
-    EXPECT_NE(g.Avatar.pVisualTarget->pMesh->colour, first);
+    EXPECT_NE(target->pMesh->GetGroupColor(0), first);
+    EXPECT_EQ(target->pMesh->GetGroupColor(0), target->pMesh->GetGroupColor(target->lGroup));
     float minX = 10;
-    for (const D3DVECTOR& p : g.Avatar.pVisualTarget->pMesh->aVertices)
-        minX = std::min(minX, p.x);
+    for (const D3DRMVERTEX& p : target->pMesh->GetGroupData(0)->aVertices)
+        minX = std::min(minX, p.position.x);
     EXPECT_NEAR(minX, 1.5f - 0.015f, 1e-5);
     AvatarShowTarget(false, 0, 0);
     EXPECT_EQ(g.Avatar.pVisualTarget, nullptr);

@@ -1,7 +1,6 @@
 #include "fixture.h"
 
 #include "game/hint.h"
-#include "render/sceneplain.h"
 
 #include <cmath>
 
@@ -141,7 +140,9 @@ TEST_F(PlayField, GrayRollingOffInPlayStartsTheSweep)
     for (int i = 0; i < 5; ++i)
         Frame();
     EXPECT_NEAR(GetFramePosition(falling).y, y0 - 1.0f, 1e-4);
-    EXPECT_LT(falling->up.y, 0.99f);
+    D3DVECTOR dir, up;
+    falling->GetOrientation(g.Render.pFramePrimary, &dir, &up);
+    EXPECT_LT(up.y, 0.99f);
 }
 
 TEST_F(PlayField, SweepRollsFastCrushesTheFigureAndEndsDead)

@@ -1,6 +1,6 @@
 // A headless play field for scenario tests: the stepped clock, a recording
-// sound device with every game sound loaded, a plain scene and a puzzle
-// driven frame by frame.
+// sound device with every game sound loaded, the game's scene on a scene
+// graph of its own and a puzzle driven frame by frame.
 #pragma once
 
 #include "game/field.h"
@@ -8,6 +8,8 @@
 #include "game/mines.h"
 #include "platform/clock/clock.h"
 #include "platform/clock/crt.h"
+#include "platform/d3drm/d3drm.h"
+#include "render/scene.h"
 #include "render/visual.h"
 #include "sound/dxsound.h"
 
@@ -51,8 +53,10 @@ protected:
         g = GAME{};
         SettingsDefaults(&g.Settings);
         g.Settings.ControlDevice = cdMouse;  // no keyboard hint to save
-        g.Render.pFrameRoot = CreateFrame(nullptr);
-        g.Render.pFramePrimary = CreateFrame(g.Render.pFrameRoot);
+        ASSERT_EQ(Direct3DRMCreate(&rm), S_OK);
+        ASSERT_EQ(rm->CreateFrame(nullptr, &root), S_OK);
+        ASSERT_EQ(rm->CreateFrame(root, &camera), S_OK);
+        ASSERT_TRUE(InitSceneFrames(rm, root, camera));
         NewGameValues();
         g.lLevel = 1;
         g.lPuzzle = 1;
@@ -63,7 +67,10 @@ protected:
         ReleaseField();
         ReleaseFloor();
         AvatarRelease();
-        ReleaseFrame(&g.Render.pFrameRoot);
+        ReleaseSceneFrames();
+        camera->Release();
+        root->Release();
+        rm->Release();
         FreeGameSounds();
         sound_control::UseNoDevice();
         clock_control::UseRealClock();
@@ -136,5 +143,17 @@ protected:
         return static_cast<int>(std::count(played.begin(), played.end(), file));
     }
 
+    // Frames hanging below a frame, at any depth.
+    static int FramesBelow(const IDirect3DRMFrame2* frame)
+    {
+        int n = 0;
+        for (const IDirect3DRMFrame2* child : frame->GetChildren())
+            n += 1 + FramesBelow(child);
+        return n;
+    }
+
     std::string folder;
+    IDirect3DRM2* rm = nullptr;
+    IDirect3DRMFrame2* root = nullptr;
+    IDirect3DRMFrame2* camera = nullptr;
 };

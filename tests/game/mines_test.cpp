@@ -1,7 +1,6 @@
 #include "fixture.h"
 
 #include "game/hint.h"
-#include "render/sceneplain.h"
 
 TEST_F(PlayField, MineThatHitNothingIsGivenBack)
 {
@@ -24,12 +23,23 @@ TEST_F(PlayField, ClearingGivesThePlantedMineBackAndFreesItsVisuals)
 {
     Start(5, 10, 0, 2, {{1, 0, ckGray}});
     Grow();
-    const int frames = PlainSceneFrameCount();
+    const int frames = FramesBelow(g.Render.pFramePrimary);
     MineButton();
-    EXPECT_EQ(PlainSceneFrameCount(), frames + 2);  // the square and its light
+    EXPECT_EQ(FramesBelow(g.Render.pFramePrimary), frames + 2);  // the square and its light
+    MINESQUARE& sq = g.ActivePuzzle.aMines[0].aSquares[0];
+    ASSERT_NE(sq.pFrameMine, nullptr);
+    IDirect3DRMFrame2* mine = sq.pFrameMine;
+    IDirect3DRMLight* light = sq.pLight;
+    mine->AddRef();
+    light->AddRef();
     ClearMinesCommand();
     EXPECT_EQ(g.lMinesRemaining, 2);
-    EXPECT_EQ(PlainSceneFrameCount(), frames);
+    EXPECT_EQ(FramesBelow(g.Render.pFramePrimary), frames);
+    // Nothing else holds the square's frame or its light any more.
+    EXPECT_EQ(mine->GetParentFrame(), nullptr);
+    EXPECT_TRUE(mine->GetChildren().empty());
+    EXPECT_EQ(mine->Release(), 0u);
+    EXPECT_EQ(light->Release(), 0u);
 }
 
 TEST_F(PlayField, DetonationDuringTheFirstThreeQuartersOfARollIsRefused)
@@ -147,7 +157,7 @@ TEST_F(PlayField, ForbiddenMarkerFallsOntoTheFigureAndCrushesIt)
     sound_control::ClearCalls();
     IDirect3DRMFrame2* marker = g.ActivePuzzle.pFrameForbidden;
     ASSERT_NE(marker, nullptr);
-    EXPECT_EQ(marker->pParent, g.Render.pFrameRoot);
+    EXPECT_EQ(marker->GetParentFrame(), g.Render.pFrameRoot);
     EXPECT_NEAR(GetFramePosition(marker).y, 20.0f, 1e-5);
     EXPECT_NEAR(GetFramePosition(marker).z, -6.5f, 1e-5);
     int frames = 0;
@@ -187,7 +197,9 @@ TEST_F(PlayField, GreenAtACornerLaysATwoByTwoMineField)
     for (const MINESQUARE& sq : m.aSquares)
         if (sq.pVisual) {
             ++squares;
-            EXPECT_EQ((sq.pLight->colour >> 16) & 0xFF, 128u);
+            EXPECT_EQ(sq.pLight->GetType(), D3DRMLIGHT_POINT);
+            EXPECT_FLOAT_EQ(sq.pLight->GetRed(), 0.5f);
+            EXPECT_FLOAT_EQ(sq.pLight->GetGreen(), 0.0f);
         }
     EXPECT_EQ(squares, 4);
     MineButton();
