@@ -106,6 +106,12 @@ DWORD DisplayQualityMask(int level)
     return level >= 1 && level <= 5 ? kMasks[level] : 0;
 }
 
+DWORD NextDisplayQualityMask(DWORD mask)
+{
+    const int level = DisplayQualityLevel(mask);
+    return DisplayQualityMask(level == 1 ? 5 : level - 1);
+}
+
 namespace {
 constexpr const char* kSettingsKey = "Software\\Telmar\\Varno";
 constexpr const char* kSettingsValue = "Settings";

@@ -153,3 +153,17 @@ TEST(DisplayQuality, MasksAndLevels)
     for (int level = 1; level <= 5; ++level)
         EXPECT_EQ(DisplayQualityLevel(DisplayQualityMask(level)), level);
 }
+
+TEST(DisplayQuality, StepsDownAndWrapsRound)
+{
+    // An unlisted mask reads as Fastest, so its next step is Excellent.
+    EXPECT_EQ(NextDisplayQualityMask(3), 7u);
+    std::vector<int> levels;
+    DWORD mask = 7;
+    for (int i = 0; i < 5; ++i) {
+        mask = NextDisplayQualityMask(mask);
+        levels.push_back(DisplayQualityLevel(mask));
+    }
+    EXPECT_EQ(levels, (std::vector<int>{4, 3, 2, 1, 5}));
+    EXPECT_EQ(mask, 7u);
+}
