@@ -31,7 +31,7 @@ struct RENDER {
     IDirect3DRMLight* pLightCamera;
     IDirect3DRMLight* pLightCamera2;
     IDirect3DRMLight* pLightCamera3;
-    float fAmbient;  // percent of full intensity
+    float fAmbient; // percent of full intensity
     IDirect3DRMMaterial* pMaterial;
     // Texture n is aTextures[n - 1]; a null entry is a texture that is not
     // loaded, and its representative colour stands in for it.

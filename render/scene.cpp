@@ -44,7 +44,7 @@ IDirect3DRMLight** CameraLight(int i)
     return lights[i];
 }
 
-}  // namespace
+} // namespace
 
 bool InitSceneFrames(IDirect3DRM2* pd3d, IDirect3DRMFrame2* root, IDirect3DRMFrame2* camera, bool fCameraLights)
 {
@@ -194,7 +194,7 @@ bool StepAxis(float& value, float goal, float step)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool StepCamera()
 {

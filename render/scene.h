@@ -17,10 +17,11 @@ constexpr float kCameraLightPositions[3][3] = {{0, 3, 5}, {3, -1, 1}, {-3, -1, 1
 // the three camera-light frames, the shared material, pFramePrimary at the
 // root's origin with the ambient light, and the camera lights (when
 // fCameraLights). Textures are left as they are. Anything the game had set
-// up before is released first. False when an object could not be made; the
-// scene is then released again.
-bool InitSceneFrames(IDirect3DRM2* pd3d, IDirect3DRMFrame2* root, IDirect3DRMFrame2* camera,
-                     bool fCameraLights = true);
+// up before is released first, so after the window re-created its device
+// this rebuilds the skeleton (pass whether the camera lights were on); the
+// visuals that hung below the old pFramePrimary are the field's to rebuild.
+// False when an object could not be made; the scene is then released again.
+bool InitSceneFrames(IDirect3DRM2* pd3d, IDirect3DRMFrame2* root, IDirect3DRMFrame2* camera, bool fCameraLights = true);
 // Releases what InitSceneFrames made (pFramePrimary goes with everything
 // still hanging in it) and forgets the borrowed pointers. Textures stay.
 void ReleaseSceneFrames();

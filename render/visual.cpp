@@ -24,7 +24,10 @@ COLORREF FromD3d(D3DCOLOR c)
     return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
 }
 
-bool Quality(DWORD bit) { return (g.Settings.dwDisplayQuality & bit) != 0; }
+bool Quality(DWORD bit)
+{
+    return (g.Settings.dwDisplayQuality & bit) != 0;
+}
 
 // The corners of the unit box, face by face, each face clockwise as seen
 // from outside: the side towards -z, +x, +z, -x, the bottom and the top.
@@ -80,8 +83,7 @@ public:
         bool first = true;
         for (const auto& f : kBoxFaces) {
             auto corner = [&](int i) {
-                return D3DVECTOR{f[i][0] * size.x + centre.x, f[i][1] * size.y + centre.y,
-                                 f[i][2] * size.z + centre.z};
+                return D3DVECTOR{f[i][0] * size.x + centre.x, f[i][1] * size.y + centre.y, f[i][2] * size.z + centre.z};
             };
             Face({corner(0), corner(1), corner(2), corner(3)}, colour, first ? front : others);
             first = false;
@@ -142,7 +144,7 @@ COLORREF Brighter(COLORREF colour)
     return static_cast<COLORREF>(HSLtoRGB((hsl & ~0xFF00ul) | (s2 << 8)));
 }
 
-}  // namespace
+} // namespace
 
 VISUAL* MakeBox(float x, float y, float z, float sx, float sy, float sz, COLORREF colour, bool fBrighter)
 {
@@ -161,9 +163,9 @@ VISUAL* MakeFlat(float x, float y, float z, float w, float l, COLORREF colour, L
 {
     MeshMaker maker;
     const BYTE a = static_cast<BYTE>(std::clamp(static_cast<int>(alpha * 255.0f), 0, 255));
-    maker.Face({{x - w / 2, y, z - l / 2}, {x - w / 2, y, z + l / 2}, {x + w / 2, y, z + l / 2},
-                {x + w / 2, y, z - l / 2}},
-               ToD3d(colour, a), Quality(dqTexturedCubes) ? SceneTexture(TextureForKind(textureKind)) : nullptr);
+    maker.Face(
+        {{x - w / 2, y, z - l / 2}, {x - w / 2, y, z + l / 2}, {x + w / 2, y, z + l / 2}, {x + w / 2, y, z - l / 2}},
+        ToD3d(colour, a), Quality(dqTexturedCubes) ? SceneTexture(TextureForKind(textureKind)) : nullptr);
     return maker.Finish(vmPlain, 1, 4);
 }
 
@@ -290,7 +292,7 @@ COLORREF ReflectionColour(const VISUAL* v)
     return FromD3d(v->pMesh->GetGroupColor(v->lGroup));
 }
 
-}  // namespace
+} // namespace
 
 void SetReflection(VISUAL* v, bool fOn)
 {

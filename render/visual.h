@@ -12,13 +12,13 @@ struct MINE;
 struct GRAVEL;
 
 enum : LONG {
-    vmPlain = 0,     // flat pieces, no reflection
-    vmOwnFrame = 1,  // a reflection, which owns the frame it is shown in
-    vmBox = 2,       // a box that may have a reflection
+    vmPlain = 0,    // flat pieces, no reflection
+    vmOwnFrame = 1, // a reflection, which owns the frame it is shown in
+    vmBox = 2,      // a box that may have a reflection
 };
 
 struct VISUAL {
-    IDirect3DRMMesh* pMesh;  // one reference, released by FreeVisual
+    IDirect3DRMMesh* pMesh; // one reference, released by FreeVisual
     // The group without vertices of its own that stands for the whole mesh:
     // colour, material and texture changes go to it.
     LONG lGroup;
@@ -30,8 +30,7 @@ struct VISUAL {
 
 // Builders: a new visual, not shown anywhere.
 VISUAL* MakeBox(float x, float y, float z, float sx, float sy, float sz, COLORREF colour, bool fBrighter);
-VISUAL* MakeFlat(float x, float y, float z, float width, float length, COLORREF colour, LONG textureKind,
-                 float alpha);
+VISUAL* MakeFlat(float x, float y, float z, float width, float length, COLORREF colour, LONG textureKind, float alpha);
 // The glassy field of width x length squares from z = 0 towards -z, with
 // its rims and the dark skirts below them.
 VISUAL* MakeFloor(LONG width, LONG length);

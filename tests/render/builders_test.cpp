@@ -34,7 +34,10 @@ D3DRMBOX BoxOf(const GROUP& group)
 }
 
 // The normal of face f of a group, and the centre of its corners.
-D3DVECTOR FaceNormal(const GROUP& group, unsigned f) { return group.aVertices[group.aFaceData[f * group.nVertexPerFace]].normal; }
+D3DVECTOR FaceNormal(const GROUP& group, unsigned f)
+{
+    return group.aVertices[group.aFaceData[f * group.nVertexPerFace]].normal;
+}
 D3DVECTOR FaceCentre(const GROUP& group, unsigned f)
 {
     D3DVECTOR c{0, 0, 0};
@@ -43,7 +46,7 @@ D3DVECTOR FaceCentre(const GROUP& group, unsigned f)
     return rmmath::Mul(c, 1.0f / static_cast<float>(group.nVertexPerFace));
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(RenderScene, BoxHasSixOutwardFacesAndAWholeMeshGroup)
 {
@@ -241,7 +244,7 @@ TEST_F(RenderScene, FloorRimsCloseTheSidesAndTheFarEndFacingOutwards)
     int left = 0, right = 0, far = 0;
     for (unsigned f = 0; f < rims->nFaces; ++f) {
         const D3DVECTOR n = FaceNormal(*rims, f), c = FaceCentre(*rims, f);
-        EXPECT_NEAR(c.y, -0.5f, 1e-6f);  // one unit deep, up to the surface
+        EXPECT_NEAR(c.y, -0.5f, 1e-6f); // one unit deep, up to the surface
         if (n.x < -0.99f) {
             ++left;
             EXPECT_FLOAT_EQ(c.x, -2);

@@ -13,7 +13,7 @@ D3DVECTOR PositionIn(IDirect3DRMFrame2* frame, IDirect3DRMFrame2* ref)
     return p;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(RenderScene, SetUpHangsThePrimaryFrameAndTheLightsInTheWindowsScene)
 {
@@ -86,7 +86,7 @@ TEST_F(RenderScene, CameraLightsGoAndComeBackInTheirFrames)
     for (IDirect3DRMFrame2* f : camera->GetChildren())
         EXPECT_TRUE(f->GetLights().empty());
     SetCameraLights(true);
-    SetCameraLights(true);  // a second call replaces, never doubles
+    SetCameraLights(true); // a second call replaces, never doubles
     for (IDirect3DRMFrame2* f : camera->GetChildren())
         EXPECT_EQ(f->GetLights().size(), 1u);
     EXPECT_FLOAT_EQ(g.Render.pLightCamera2->GetGreen(), 0.3f);
@@ -176,7 +176,7 @@ TEST_F(RenderScene, CameraStepsConvergeOnTheirGoalsAxisByAxis)
         ASSERT_LT(steps, 100);
     }
     EXPECT_EQ(steps, 7);
-    EXPECT_VEC_NEAR(r.vecCameraSource, 0.5f, 9.8f, 2.0f, 0);  // exactly on the goal
+    EXPECT_VEC_NEAR(r.vecCameraSource, 0.5f, 9.8f, 2.0f, 0); // exactly on the goal
     // The target is slower and does not count: it is still on its way.
     EXPECT_NEAR(r.vecCameraTarget.z, 8 * 0.04f, 1e-5f);
     for (int i = 0; i < 30; ++i)
@@ -192,7 +192,7 @@ TEST_F(RenderScene, AimingReportsWhetherTheSourceWasStillAway)
     int frames = 0;
     while (AimCameraForState(gsPlaying, 0, 0) && frames < 1000)
         ++frames;
-    EXPECT_EQ(frames, 497);  // (1000 - 7.5) / 2 rounded up
+    EXPECT_EQ(frames, 497); // (1000 - 7.5) / 2 rounded up
     EXPECT_VEC_NEAR(g.Render.vecCameraSource, 0, 7.5f, -4.0f, 0);
 }
 
