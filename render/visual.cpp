@@ -253,9 +253,13 @@ void ShowVisual(VISUAL* v, IDirect3DRMFrame2* frame)
         return;
     if (IDirect3DRMFrame2* in = v->pShowingIn) {
         in->DeleteVisual(v->pMesh);
-        // A reflection's frame exists only to show it.
-        if (v->lMode == vmOwnFrame && ZASSERT(in->GetParentFrame(), "render"))
+        // A reflection's frame exists only to show it. It should still hang
+        // in pFramePrimary; if that went (the scene was rebuilt), the check
+        // reports it and the frame is released all the same.
+        if (v->lMode == vmOwnFrame) {
+            static_cast<void>(ZASSERT(in->GetParentFrame(), "render"));
             ReleaseFrame(&in);
+        }
         v->pShowingIn = nullptr;
     }
     if (frame && SUCCEEDED(frame->AddVisual(v->pMesh)))

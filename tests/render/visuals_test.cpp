@@ -328,3 +328,24 @@ TEST_F(RenderScene, FramesTurnInPlaceAndReleaseCleanly)
     EXPECT_TRUE(held->GetChildren().empty());
     EXPECT_EQ(held->Release(), 0u);
 }
+
+TEST_F(RenderScene, AfterARebuildAnOrphanedReflectionFrameIsReportedAndStillReleased)
+{
+    IDirect3DRMFrame2* f = FrameAt(0, 0.5f, -2);
+    VISUAL* v = MakeBox(0, 0, 0, 1, 1, 1, RGB(9, 9, 9), false);
+    ShowVisual(v, f);
+    SetReflection(v, true);
+    IDirect3DRMFrame2* own = v->pReflection->pShowingIn;
+    own->AddRef();
+    // The device was re-created: the skeleton is built anew, the old
+    // primary frame and what hung in it are gone from the scene.
+    const bool lights = g.Render.pLightCamera != nullptr;
+    ASSERT_TRUE(InitSceneFrames(rm, root, camera, lights));
+    EXPECT_NE(g.Render.pLightCamera, nullptr);
+    EXPECT_EQ(own->GetParentFrame(), nullptr);
+    FreeVisual(v);
+    EXPECT_EQ(FailedChecks(), (std::vector<std::string>{"!!in->GetParentFrame()"}));
+    FailedChecks().clear();
+    EXPECT_EQ(own->Release(), 0u);
+    ReleaseFrames();
+}
