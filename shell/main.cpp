@@ -1,11 +1,25 @@
 // Program entry of Varno.
 #include "levelfile/datafile.h"
 #include "shell/version.h"
+#include "support/sysmsgbox.h"
+#include "support/textres.h"
 
 #include <cstdio>
 
+namespace {
+// Level-file messages are shown from the string table in the player's
+// language; the error number and the system's text for it fill the inserts.
+int ShowFileMessageById(UINT uType, UINT idCaption, UINT idText, DWORD dwError)
+{
+    return MessageBoxIds(uType, idCaption, idText, "%lu%e", dwError, dwError);
+}
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    ChooseLanguage("Varno");
+    SetFileMessageProc(ShowFileMessageById);
+
     // A conversion switch converts a level file, shows its message and ends
     // the program before anything else starts.
     const std::string commandLine = JoinCommandLine(argc, argv);

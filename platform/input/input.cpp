@@ -15,6 +15,7 @@ struct Store {
     RECT clip{0, 0, 0, 0};
     int showCount = 0;
     input_store::JoystickState joystick;
+    void (*cursorListener)(POINT) = nullptr;
 };
 
 Store& store()
@@ -76,8 +77,11 @@ BOOL GetCursorPos(POINT* pt)
 BOOL SetCursorPos(int x, int y)
 {
     Store& s = store();
+    const POINT before = s.cursor;
     s.cursor = {x, y};
     ApplyClip(s);
+    if (s.cursorListener && (before.x != s.cursor.x || before.y != s.cursor.y))
+        s.cursorListener(s.cursor);
     return TRUE;
 }
 
@@ -180,7 +184,14 @@ void ReleaseAllKeys()
         k = static_cast<SHORT>(k & 1);
 }
 
-void SetCursor(int x, int y) { SetCursorPos(x, y); }
+void SetCursor(int x, int y)
+{
+    Store& s = store();
+    s.cursor = {x, y};
+    ApplyClip(s);
+}
+
+void SetCursorMoveListener(void (*listener)(POINT pos)) { store().cursorListener = listener; }
 
 void SetMessagePos(int x, int y) { store().messagePos = {x, y}; }
 
@@ -198,5 +209,11 @@ void SetJoystick(const JoystickState& state) { store().joystick = state; }
 
 JoystickState Joystick() { return store().joystick; }
 
-void Reset() { store() = Store{}; }
+void Reset()
+{
+    // The listener belongs to the window system, not to the state.
+    auto* listener = store().cursorListener;
+    store() = Store{};
+    store().cursorListener = listener;
+}
 }  // namespace input_store

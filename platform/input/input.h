@@ -133,7 +133,13 @@ UINT joyGetDevCapsA(UINT id, JOYCAPSA* caps, UINT cbCaps);
 namespace input_store {
 void SetKeyDown(int vk, bool down);
 void ReleaseAllKeys();
+// Moves the cursor as the mouse does (kept inside the clip), without
+// telling the listener below.
 void SetCursor(int x, int y);
+// Called whenever the program moves the cursor with SetCursorPos and the
+// position changes: the window system turns it into a mouse move, as a real
+// cursor move would be. Null removes the listener.
+void SetCursorMoveListener(void (*listener)(POINT pos));
 void SetMessagePos(int x, int y);
 int CursorShowCount();
 bool ClipActive(RECT* rc);

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <mutex>
 #include <utility>
 
 namespace {
@@ -11,6 +12,9 @@ msgbox::Handler& handler()
     static msgbox::Handler h;
     return h;
 }
+// Boxes may be shown from threads of their own, so the handler is read and
+// replaced under a lock, and each box calls its own copy of it.
+std::mutex g_handlerLock;
 int g_beeps = 0;
 
 const char* ButtonLabel(int id)
@@ -95,7 +99,11 @@ Buttons ButtonsFor(UINT type)
     return b;
 }
 
-Handler SetHandler(Handler h) { return std::exchange(handler(), std::move(h)); }
+Handler SetHandler(Handler h)
+{
+    std::lock_guard<std::mutex> lock(g_handlerLock);
+    return std::exchange(handler(), std::move(h));
+}
 
 int BeepCount() { return g_beeps; }
 }  // namespace msgbox
@@ -103,8 +111,13 @@ int BeepCount() { return g_beeps; }
 int MessageBoxA(HWND, const char* text, const char* caption, UINT type)
 {
     msgbox::Request r{text ? text : "", caption ? caption : "Error", type};
-    if (handler())
-        return handler()(r);
+    msgbox::Handler installed;
+    {
+        std::lock_guard<std::mutex> lock(g_handlerLock);
+        installed = handler();
+    }
+    if (installed)
+        return installed(r);
     const msgbox::Buttons b = msgbox::ButtonsFor(type);
     if (WindowSystemAvailable()) {
         bool shown = false;

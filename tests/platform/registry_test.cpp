@@ -148,6 +148,7 @@ TEST_F(Registry, MissingStoreKeysAndValues)
     DWORD size = sizeof buffer, type = 77;
     EXPECT_EQ(RegQueryValueExA(key, "Settings", nullptr, &type, buffer, &size), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegDeleteValueA(key, "Settings"), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
     // Keys above a created key exist too; siblings do not.
     RegCloseKey(Open(HKEY_CURRENT_USER, "Software\\Telmar"));
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Other", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
