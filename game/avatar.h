@@ -5,7 +5,7 @@
 #include "platform/base/types.h"
 
 struct VISUAL;
-struct IDirect3DRMFrame2;
+class IDirect3DRMFrame2;
 
 struct AVATAR {
     IDirect3DRMFrame2* pFrameAvatar;  // child of pFramePrimary, on the floor at (X, 0, Z)

@@ -6,8 +6,8 @@
 #include "platform/base/types.h"
 
 struct VISUAL;
-struct IDirect3DRMFrame2;
-struct IDirect3DRMLight;
+class IDirect3DRMFrame2;
+class IDirect3DRMLight;
 
 // Cube kinds, signed 32-bit codes as stored in formations and in the grid.
 enum CUBEKIND : LONG {

@@ -68,3 +68,6 @@ bool SaveSettings();
 // Fastest), and the mask of a level.
 int DisplayQualityLevel(DWORD mask);
 DWORD DisplayQualityMask(int level);
+// The mask one level down from a mask's level, Fastest wrapping round to
+// Excellent: the step the menu item takes.
+DWORD NextDisplayQualityMask(DWORD mask);

@@ -1,0 +1,55 @@
+// The scene's services: the frames and lights the game hangs in the window's
+// scene, the textures of cube kinds and their representative colours, and
+// the camera that follows the play.
+#pragma once
+
+#include "platform/base/types.h"
+
+class IDirect3DRM2;
+class IDirect3DRMFrame2;
+class IDirect3DRMTexture;
+
+// Positions of the three camera-light frames relative to the camera frame.
+constexpr float kCameraLightPositions[3][3] = {{0, 3, 5}, {3, -1, 1}, {-3, -1, 1}};
+
+// Sets up the game's part of a scene whose factory, root and camera frames
+// belong to the window that owns the device (borrowed, not released here):
+// the three camera-light frames, the shared material, pFramePrimary at the
+// root's origin with the ambient light, and the camera lights (when
+// fCameraLights). Textures are left as they are. Anything the game had set
+// up before is released first, so after the window re-created its device
+// this rebuilds the skeleton (pass whether the camera lights were on); the
+// visuals that hung below the old pFramePrimary are the field's to rebuild.
+// False when an object could not be made; the scene is then released again.
+bool InitSceneFrames(IDirect3DRM2* pd3d, IDirect3DRMFrame2* root, IDirect3DRMFrame2* camera, bool fCameraLights = true);
+// Releases what InitSceneFrames made (pFramePrimary goes with everything
+// still hanging in it) and forgets the borrowed pointers. Textures stay.
+void ReleaseSceneFrames();
+// Releases the loaded textures.
+void ReleaseSceneTextures();
+// Removes the three camera lights if present; with fOn creates them again:
+// point lights of grey 0.5, 0.3 and 0.3.
+void SetCameraLights(bool fOn);
+
+// Sets the ambient light to the stored level (fAmbient percent of full).
+void ApplyAmbientLight(float level);
+// The texture number (1 to 12) of a cube kind: 1 Gray, 2 Blue, 3 Black,
+// 4 Red, 5 Green, 6 the field squares (and any other kind).
+LONG TextureForKind(LONG kind);
+// The colour that stands in for a texture when textures are off; 0 for
+// textures that have none.
+COLORREF RepresentativeColour(LONG texture);
+// The loaded texture of a number (1 to 12); null when it is not loaded or
+// the number is out of range.
+IDirect3DRMTexture* SceneTexture(LONG texture);
+// The number of a loaded texture; 0 for null or a texture not in the table.
+LONG SceneTextureNumber(const IDirect3DRMTexture* texture);
+
+// Camera: goals from the screen state and the figure's position, and the
+// per-frame steps towards them. StepCamera returns true while the source
+// was away from its goal before the step.
+bool AimCameraForState(LONG state, float x, float z);
+bool StepCamera();
+// Puts the camera frame at the camera source, looking at the target, both
+// relative to the root frame.
+void PlaceCamera();
