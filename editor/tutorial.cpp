@@ -17,18 +17,61 @@ namespace {
 // the rest of its 32 places stays empty (tsEnd too).
 const TUTORIALSTEP kScripts[kTutorialPuzzles][kTutorialScriptLength] = {
     // Puzzle 1
-    {{5, 77, 78}, {6, 0, 0}, {1, 3, 6}, {3, 1, 3}, {1, 1, 5}, {5, 79, 80}, {6, 1, 0}, {2, 0, 0}, {3, 1, 4}, {1, 2, 6}, {3, 1, 5}, {5, 81, 82}, {6, 2, 0}, {4, 0, 0}, {3, 3, 6}, {1, 3, 7}, {2, 0, 0}, {1, 4, 7}, {5, 83, 84}, {6, 3, 0}, {3, 3, 7}, {4, 0, 0}, {0, 0, 0}},
+    {{5, 77, 78}, {6, 0, 0}, {1, 3, 6},   {3, 1, 3},   {1, 1, 5}, {5, 79, 80}, {6, 1, 0}, {2, 0, 0},
+     {3, 1, 4},   {1, 2, 6}, {3, 1, 5},   {5, 81, 82}, {6, 2, 0}, {4, 0, 0},   {3, 3, 6}, {1, 3, 7},
+     {2, 0, 0},   {1, 4, 7}, {5, 83, 84}, {6, 3, 0},   {3, 3, 7}, {4, 0, 0},   {0, 0, 0}},
     // Puzzle 2
-    {{5, 85, 86}, {6, 4, 0}, {3, 2, 4}, {1, 2, 5}, {2, 0, 0}, {5, 87, 88}, {6, 5, 0}, {1, 1, 6}, {3, 2, 5}, {4, 0, 0}, {3, 2, 4}, {5, 89, 90}, {6, 6, 0}, {3, 2, 5}, {4, 0, 0}, {0, 0, 0}},
+    {{5, 85, 86},
+     {6, 4, 0},
+     {3, 2, 4},
+     {1, 2, 5},
+     {2, 0, 0},
+     {5, 87, 88},
+     {6, 5, 0},
+     {1, 1, 6},
+     {3, 2, 5},
+     {4, 0, 0},
+     {3, 2, 4},
+     {5, 89, 90},
+     {6, 6, 0},
+     {3, 2, 5},
+     {4, 0, 0},
+     {0, 0, 0}},
     // Puzzle 3
-    {{5, 91, 92}, {6, 7, 0}, {3, 0, 3}, {1, 0, 4}, {2, 0, 0}, {1, 1, 5}, {3, 0, 4}, {4, 0, 0}, {3, 2, 5}, {5, 93, 94}, {6, 8, 0}, {1, 2, 6}, {2, 0, 0}, {1, 1, 7}, {3, 2, 6}, {4, 0, 0}, {3, 3, 7}, {4, 0, 0}, {0, 0, 0}},
+    {{5, 91, 92},
+     {6, 7, 0},
+     {3, 0, 3},
+     {1, 0, 4},
+     {2, 0, 0},
+     {1, 1, 5},
+     {3, 0, 4},
+     {4, 0, 0},
+     {3, 2, 5},
+     {5, 93, 94},
+     {6, 8, 0},
+     {1, 2, 6},
+     {2, 0, 0},
+     {1, 1, 7},
+     {3, 2, 6},
+     {4, 0, 0},
+     {3, 3, 7},
+     {4, 0, 0},
+     {0, 0, 0}},
     // Puzzle 4
-    {{5, 95, 96}, {6, 9, 0}, {1, 1, 5}, {2, 0, 0}, {1, 1, 7}, {3, 1, 5}, {4, 0, 0}, {3, 1, 6}, {5, 97, 98}, {6, 10, 0}, {1, 2, 7}, {1, 2, 6}, {2, 0, 0}, {1, 2, 7}, {3, 2, 6}, {4, 0, 0}, {3, 1, 6}, {6, 11, 0}, {4, 0, 0}, {0, 0, 0}},};
+    {{5, 95, 96}, {6, 9, 0}, {1, 1, 5}, {2, 0, 0}, {1, 1, 7}, {3, 1, 5}, {4, 0, 0}, {3, 1, 6},  {5, 97, 98}, {6, 10, 0},
+     {1, 2, 7},   {1, 2, 6}, {2, 0, 0}, {1, 2, 7}, {3, 2, 6}, {4, 0, 0}, {3, 1, 6}, {6, 11, 0}, {4, 0, 0},   {0, 0, 0}},
+};
 
-TUTORIAL& T() { return g.Tutorial; }
+TUTORIAL& T()
+{
+    return g.Tutorial;
+}
 
 // Esperanto is the language whose primary identifier is 0.
-const char* LanguageCode() { return (GetLanguage() & 0x3FF) == 0 ? "esp" : "eng"; }
+const char* LanguageCode()
+{
+    return (GetLanguage() & 0x3FF) == 0 ? "esp" : "eng";
+}
 
 void LoadNarration()
 {
@@ -64,7 +107,10 @@ void ShowText(LONG upperId, LONG lowerId)
         LoadText(static_cast<UINT>(lowerId), t.szLower, sizeof t.szLower);
 }
 
-const TUTORIALSTEP& Current() { return TutorialScript(T().lPuzzle)[T().lScriptStep]; }
+const TUTORIALSTEP& Current()
+{
+    return TutorialScript(T().lPuzzle)[T().lScriptStep];
+}
 
 // Moves to the next element and does what it does on entering.
 void GoOn()
@@ -110,7 +156,7 @@ bool ConditionHolds(const TUTORIALSTEP& e)
     }
 }
 
-}  // namespace
+} // namespace
 
 const TUTORIALSTEP* TutorialScript(LONG lPuzzle)
 {
@@ -155,7 +201,10 @@ void SetTutorialDisplay(BOOL fOn)
     t.fDisplay = fOn ? TRUE : FALSE;
 }
 
-void ClearTutorialText() { ShowText(0, 0); }
+void ClearTutorialText()
+{
+    ShowText(0, 0);
+}
 
 void RefreshTutorialText()
 {

@@ -14,13 +14,13 @@ constexpr int kTutorialTextChars = 256;
 
 // Kinds of script elements (kind, a, b).
 enum : LONG {
-    tsEnd = 0,        // the script stays here
-    tsWalk = 1,       // walk to square (column a, row b)
-    tsPlant = 2,      // plant a mine under the figure
-    tsWaitCube = 3,   // wait for a cube at rest on square (column a, row b)
-    tsDetonate = 4,   // detonate the mines
-    tsText = 5,       // show strings a (upper line) and b (lower line)
-    tsNarration = 6,  // play narration a (from 0) once
+    tsEnd = 0,       // the script stays here
+    tsWalk = 1,      // walk to square (column a, row b)
+    tsPlant = 2,     // plant a mine under the figure
+    tsWaitCube = 3,  // wait for a cube at rest on square (column a, row b)
+    tsDetonate = 4,  // detonate the mines
+    tsText = 5,      // show strings a (upper line) and b (lower line)
+    tsNarration = 6, // play narration a (from 0) once
 };
 
 struct TUTORIALSTEP {
@@ -29,14 +29,14 @@ struct TUTORIALSTEP {
 };
 
 struct TUTORIAL {
-    BOOL fDisplay;         // the display is on
-    LONG lPuzzle;          // tutorial puzzle whose script runs (1..4), 0 none
-    LONG lScriptStep;      // current element, -1 before the first
-    LONG lUpperId;         // string ids of the two lines, 0 = none
+    BOOL fDisplay;    // the display is on
+    LONG lPuzzle;     // tutorial puzzle whose script runs (1..4), 0 none
+    LONG lScriptStep; // current element, -1 before the first
+    LONG lUpperId;    // string ids of the two lines, 0 = none
     LONG lLowerId;
-    char szUpper[kTutorialTextChars];  // the lines' texts as last set
+    char szUpper[kTutorialTextChars]; // the lines' texts as last set
     char szLower[kTutorialTextChars];
-    SOUND* aNarration[kNarrations];    // while the display is on
+    SOUND* aNarration[kNarrations]; // while the display is on
 };
 
 // The script of tutorial puzzle p (1..4); null for any other number.

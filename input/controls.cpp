@@ -12,9 +12,15 @@
 
 namespace {
 
-CONTROLS& C() { return g.Controls; }
+CONTROLS& C()
+{
+    return g.Controls;
+}
 
-bool Down(int vk) { return GetKeyState(vk) < 0; }
+bool Down(int vk)
+{
+    return GetKeyState(vk) < 0;
+}
 
 // Counts a press for each button that is down now and was not at this
 // device's last poll, remembers the states, then issues the commands of the
@@ -34,9 +40,15 @@ void IssueCommands(int device, const bool (&down)[cbCount])
         StartRollNow();
 }
 
-void Stop() { AvatarSetWalking(false); }
+void Stop()
+{
+    AvatarSetWalking(false);
+}
 
-void Steer(float angle, float throttle) { AvatarWalk(angle, throttle); }
+void Steer(float angle, float throttle)
+{
+    AvatarWalk(angle, throttle);
+}
 
 void PollKeyboard()
 {
@@ -159,11 +171,11 @@ void Poll(bool fTakeMouseMove)
     case cdKeyboard: PollKeyboard(); break;
     case cdMouse: PollMouse(fTakeMouseMove); break;
     case cdJoystick: PollJoystick(); break;
-    default: break;  // an unknown device: the figure stands still
+    default: break; // an unknown device: the figure stands still
     }
 }
 
-}  // namespace
+} // namespace
 
 float StepLength(DWORD dwDifficulty)
 {
@@ -171,7 +183,10 @@ float StepLength(DWORD dwDifficulty)
     return dwDifficulty < 4 ? kStep[dwDifficulty] : 0.075f;
 }
 
-void PollControls() { Poll(true); }
+void PollControls()
+{
+    Poll(true);
+}
 
 void BeginMouseCapture(LONG lWidth, LONG lLength)
 {
@@ -200,7 +215,10 @@ void EndMouseCapture()
     }
 }
 
-BOOL fMouseCaptured() { return C().lCaptureCount > 0; }
+BOOL fMouseCaptured()
+{
+    return C().lCaptureCount > 0;
+}
 
 void ReadMouse(LONG* px, LONG* py)
 {

@@ -9,9 +9,9 @@
 
 // Action buttons of every device, in the order their commands are issued.
 enum : int {
-    cbMine = 0,   // plant or detonate
-    cbClear = 1,  // clear all mines
-    cbRoll = 2,   // roll the cubes on now
+    cbMine = 0,  // plant or detonate
+    cbClear = 1, // clear all mines
+    cbRoll = 2,  // roll the cubes on now
     cbCount = 3,
 };
 constexpr int kDeviceCount = 3;

@@ -5,7 +5,7 @@
 
 namespace {
 BOOL g_fWanted = TRUE;
-}  // namespace
+} // namespace
 
 void SetCursorWanted(BOOL fWanted)
 {
@@ -17,4 +17,7 @@ void SetCursorWanted(BOOL fWanted)
     g_fWanted = fWanted;
 }
 
-BOOL fCursorWanted() { return g_fWanted; }
+BOOL fCursorWanted()
+{
+    return g_fWanted;
+}

@@ -15,7 +15,7 @@ constexpr WORD kEsperanto = 0;
 
 struct TUTORIALPUZZLE {
     LONG width, length, speed, mines;
-    std::initializer_list<std::array<LONG, 3>> cells;  // column, row, kind
+    std::initializer_list<std::array<LONG, 3>> cells; // column, row, kind
 };
 
 // The four built-in tutorial puzzles.
@@ -23,9 +23,11 @@ const TUTORIALPUZZLE kPuzzles[4] = {
     {5, 8, -300, 2, {{1, 1, ckGray}, {3, 1, ckGray}}},
     {5, 8, -300, 2, {{1, 1, ckGray}, {2, 1, ckGray}, {3, 1, ckGray}, {2, 3, ckGreen}}},
     {4, 8, -200, 2, {{3, 0, ckGray}, {3, 1, ckGray}, {0, 2, ckBlue}, {1, 2, ckGreen}, {3, 2, ckGray}}},
-    {5, 8, -175, 2,
-     {{1, 0, ckGray}, {3, 0, ckGray}, {0, 2, ckRed}, {4, 2, ckRed}, {2, 2, ckGreen}, {1, 3, ckBlack},
-      {3, 3, ckBlack}}},
+    {5,
+     8,
+     -175,
+     2,
+     {{1, 0, ckGray}, {3, 0, ckGray}, {0, 2, ckRed}, {4, 2, ckRed}, {2, 2, ckGreen}, {1, 3, ckBlack}, {3, 3, ckBlack}}},
 };
 
 std::string Text(UINT id)
@@ -126,8 +128,7 @@ TEST_P(TutorialPuzzle, ScriptWinsItsPuzzle)
     // Each puzzle takes a while at its slow speed: at least its narration
     // texts were all reached in order.
     EXPECT_GT(frames, 300);
-    EXPECT_EQ(g.lGameState, gsPuzzleWon) << "after " << frames << " frames at element "
-                                          << g.Tutorial.lScriptStep;
+    EXPECT_EQ(g.lGameState, gsPuzzleWon) << "after " << frames << " frames at element " << g.Tutorial.lScriptStep;
     EXPECT_EQ(CountDestructibleCubes(), 0);
     EXPECT_FALSE(g.Avatar.fCrushed);
     // The script ran to its end; the score stays untouched in the tutorial.
@@ -192,7 +193,7 @@ TEST_F(Tutorial, WalkEndsWithinOneFifthOfTheCentre)
 {
     StartTutorial(1);
     g.ActivePuzzle.fGrow = kNoGrow;
-    g.Tutorial.lScriptStep = 2;  // walk to (3, 6)
+    g.Tutorial.lScriptStep = 2; // walk to (3, 6)
     ASSERT_EQ(Element().lKind, tsWalk);
     const float cx = SquareCentreX(3), cz = SquareCentreZ(6);
 
@@ -200,7 +201,7 @@ TEST_F(Tutorial, WalkEndsWithinOneFifthOfTheCentre)
     g.Avatar.Z = cz + 0.1f;
     TutorialStep();
     EXPECT_EQ(g.Tutorial.lScriptStep, 2);
-    EXPECT_GT(g.Avatar.X, cx - 0.21f);  // steered towards the centre
+    EXPECT_GT(g.Avatar.X, cx - 0.21f); // steered towards the centre
 
     g.Avatar.X = cx - 0.19f;
     g.Avatar.Z = cz + 0.19f;
@@ -215,10 +216,10 @@ TEST_F(Tutorial, WaitHoldsWhileARollIsUnderWay)
 {
     StartTutorial(1);
     g.ActivePuzzle.fGrow = kNoGrow;
-    g.Tutorial.lScriptStep = 3;  // wait for a cube on (1, 3)
+    g.Tutorial.lScriptStep = 3; // wait for a cube on (1, 3)
     ASSERT_EQ(Element().lKind, tsWaitCube);
     TutorialStep();
-    EXPECT_EQ(g.Tutorial.lScriptStep, 3);  // no cube there yet
+    EXPECT_EQ(g.Tutorial.lScriptStep, 3); // no cube there yet
 
     g.ActivePuzzle.aCubes[3][1].lKind = ckGray;
     g.ActivePuzzle.fRollAngle = 2.0f;
@@ -234,7 +235,7 @@ TEST_F(Tutorial, PlantAndDetonateElementsUseTheMineCommands)
 {
     StartTutorial(1);
     g.ActivePuzzle.fGrow = kNoGrow;
-    g.Tutorial.lScriptStep = 6;  // the next is a plant
+    g.Tutorial.lScriptStep = 6; // the next is a plant
     TutorialStep();
     EXPECT_EQ(Element().lKind, tsPlant);
     EXPECT_EQ(g.lMinesRemaining, 1);
@@ -242,7 +243,7 @@ TEST_F(Tutorial, PlantAndDetonateElementsUseTheMineCommands)
     for (const MINE& m : g.ActivePuzzle.aMines)
         any |= m.bActive != FALSE;
     EXPECT_TRUE(any);
-    g.Tutorial.lScriptStep = 12;  // the next is a detonation
+    g.Tutorial.lScriptStep = 12; // the next is a detonation
     TutorialStep();
     EXPECT_EQ(Element().lKind, tsDetonate);
     any = false;
@@ -269,15 +270,15 @@ TEST_F(Tutorial, LanguageChangeShowsTheSameLinesAndNarrationInTheOtherLanguage)
     EXPECT_EQ(g.Tutorial.szLower, lower);
     for (int i = 0; i < kNarrations; ++i) {
         ASSERT_NE(g.Tutorial.aNarration[i], nullptr);
-        EXPECT_NE(std::strstr(g.Tutorial.aNarration[i]->File(),
-                              ("tutorial_" + std::to_string(i + 1) + "_esp.wav").c_str()),
-                  nullptr);
+        EXPECT_NE(
+            std::strstr(g.Tutorial.aNarration[i]->File(), ("tutorial_" + std::to_string(i + 1) + "_esp.wav").c_str()),
+            nullptr);
     }
     // The next narration speaks Esperanto.
     sound_control::ClearCalls();
     for (int i = 0; i < 400 && g.Tutorial.lUpperId != 81; ++i)
         TutorialFrame();
-    TutorialFrame();  // the narration follows the text
+    TutorialFrame(); // the narration follows the text
     EXPECT_EQ(Count("tutorial_3_esp.wav"), 1);
 
     // Outside the play states a language change leaves the display alone.
@@ -301,7 +302,7 @@ TEST_F(Tutorial, MissingNarrationIsSilentAndDisplayOffFreesIt)
     SetTutorialDisplay(FALSE);
     for (SOUND* s : g.Tutorial.aNarration)
         EXPECT_EQ(s, nullptr);
-    EXPECT_EQ(g.Tutorial.lUpperId, 77);  // kept for a display rebuilt later
+    EXPECT_EQ(g.Tutorial.lUpperId, 77); // kept for a display rebuilt later
 }
 
 TEST_F(Tutorial, FirstPuzzleClearsTheLinesLaterOnesKeepThem)
@@ -319,4 +320,4 @@ TEST_F(Tutorial, FirstPuzzleClearsTheLinesLaterOnesKeepThem)
     EXPECT_STREQ(g.Tutorial.szUpper, "");
 }
 
-}  // namespace
+} // namespace

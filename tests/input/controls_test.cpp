@@ -80,7 +80,7 @@ TEST_F(Controls, HeldActionKeyActsOncePerPress)
     EXPECT_EQ(Count("place.wav"), 1);
 
     PollKeys({});
-    PollKeys({VK_SPACE});  // a new press detonates
+    PollKeys({VK_SPACE}); // a new press detonates
     EXPECT_FALSE(MineActive());
     EXPECT_EQ(Count("hitnone.wav"), 1);
     EXPECT_EQ(Count("place.wav"), 1);
@@ -120,7 +120,7 @@ TEST_F(Controls, EachDeviceRemembersItsOwnButtons)
     input_store::SetKeyDown(VK_LBUTTON, true);
     g.Settings.ControlDevice = cdMouse;
     PollControls();
-    EXPECT_FALSE(MineActive());  // detonated
+    EXPECT_FALSE(MineActive()); // detonated
 }
 
 TEST_F(Controls, KeyboardDirectionsFollowTheFirstMatchingRule)
@@ -130,15 +130,24 @@ TEST_F(Controls, KeyboardDirectionsFollowTheFirstMatchingRule)
         std::initializer_list<int> keys;
         float heading;
     } cases[] = {
-        {{VK_RIGHT, VK_UP}, pi / 4},          {{VK_NUMPAD9}, pi / 4},
-        {{VK_RIGHT, VK_DOWN}, 7 * pi / 4},    {{VK_NUMPAD3}, 7 * pi / 4},
-        {{VK_RIGHT}, 0},                      {{VK_NUMPAD6}, 0},
-        {{VK_RIGHT, VK_NUMPAD7}, 0},          {{VK_LEFT, VK_UP}, 3 * pi / 4},
-        {{VK_NUMPAD7}, 3 * pi / 4},           {{VK_LEFT, VK_DOWN}, 5 * pi / 4},
-        {{VK_NUMPAD1}, 5 * pi / 4},           {{VK_LEFT}, pi},
-        {{VK_NUMPAD4}, pi},                   {{VK_UP}, pi / 2},
-        {{VK_NUMPAD8}, pi / 2},               {{VK_DOWN}, 3 * pi / 2},
-        {{VK_NUMPAD2}, 3 * pi / 2},           {{VK_UP, VK_NUMPAD4}, pi},
+        {{VK_RIGHT, VK_UP}, pi / 4},
+        {{VK_NUMPAD9}, pi / 4},
+        {{VK_RIGHT, VK_DOWN}, 7 * pi / 4},
+        {{VK_NUMPAD3}, 7 * pi / 4},
+        {{VK_RIGHT}, 0},
+        {{VK_NUMPAD6}, 0},
+        {{VK_RIGHT, VK_NUMPAD7}, 0},
+        {{VK_LEFT, VK_UP}, 3 * pi / 4},
+        {{VK_NUMPAD7}, 3 * pi / 4},
+        {{VK_LEFT, VK_DOWN}, 5 * pi / 4},
+        {{VK_NUMPAD1}, 5 * pi / 4},
+        {{VK_LEFT}, pi},
+        {{VK_NUMPAD4}, pi},
+        {{VK_UP}, pi / 2},
+        {{VK_NUMPAD8}, pi / 2},
+        {{VK_DOWN}, 3 * pi / 2},
+        {{VK_NUMPAD2}, 3 * pi / 2},
+        {{VK_UP, VK_NUMPAD4}, pi},
         {{VK_DOWN, VK_NUMPAD9}, pi / 4},
     };
     int i = 0;
@@ -156,7 +165,8 @@ TEST_F(Controls, KeyboardDirectionsFollowTheFirstMatchingRule)
 
 TEST_F(Controls, OppositeKeysOrNoKeysStopTheFigure)
 {
-    for (auto keys : {std::initializer_list<int>{VK_LEFT, VK_RIGHT, VK_UP}, {VK_UP, VK_DOWN, VK_RIGHT},
+    for (auto keys : {std::initializer_list<int>{VK_LEFT, VK_RIGHT, VK_UP},
+                      {VK_UP, VK_DOWN, VK_RIGHT},
                       std::initializer_list<int>{}}) {
         PollKeys({VK_UP});
         PollKeys({VK_UP});
@@ -192,7 +202,7 @@ TEST_F(Controls, MouseCaptureHoldsTheCursorInItsBox)
     EXPECT_EQ(p.y, 128);
     EXPECT_FALSE(fCursorWanted());
     ReadMouse(&x, &y);
-    EXPECT_EQ(x, 500);  // the field's centre
+    EXPECT_EQ(x, 500); // the field's centre
     EXPECT_EQ(y, 1000);
 
     // A new puzzle ends the capture still active first: one End gives the
@@ -224,7 +234,7 @@ TEST_F(Controls, VirtualCursorMovesByRawDeltasInsideTheField)
     EXPECT_EQ(y, 972);
     POINT p{};
     GetCursorPos(&p);
-    EXPECT_EQ(p.x, 128);  // put back to the box centre
+    EXPECT_EQ(p.x, 128); // put back to the box centre
     EXPECT_EQ(p.y, 128);
     // Far beyond the edges: held at the last unit inside the field.
     for (int i = 0; i < 20; ++i)
@@ -313,7 +323,7 @@ TEST_F(Controls, RepollAtACommitDoesNotTakeTheSameMouseMoveTwice)
     SetMousePosition(500, 1000);
     input_store::SetMessagePos(128 + 30, 128);
     PollControls();
-    InputPollFigure();  // the message position is still the old one
+    InputPollFigure(); // the message position is still the old one
     LONG x, y;
     ReadMouse(&x, &y);
     EXPECT_EQ(x, 530);
@@ -330,8 +340,8 @@ TEST_F(Controls, JoystickDiagonalWalksFartherThanTheKeyboard)
     input_store::JoystickState j;
     j.present = true;
     j.xmax = j.ymax = 65535;
-    j.x = 65535;  // right
-    j.y = 0;      // away from the player: up the screen
+    j.x = 65535; // right
+    j.y = 0;     // away from the player: up the screen
     input_store::SetJoystick(j);
     g.Settings.ControlDevice = cdJoystick;
     PollControls();
@@ -346,7 +356,7 @@ TEST_F(Controls, JoystickDeadZoneAndScaling)
     input_store::JoystickState j;
     j.present = true;
     j.xmin = 1000;
-    j.xmax = 3000;  // half 1000, dead within 100 of the centre 2000
+    j.xmax = 3000; // half 1000, dead within 100 of the centre 2000
     j.ymin = 0;
     j.ymax = 2000;
     // Just inside the dead zone on both axes: no move, facing angle 0.
@@ -394,13 +404,13 @@ TEST_F(Controls, JoystickDeadZoneAndScaling)
 TEST_F(Controls, EmptyJoystickRangesOrNoJoystickDoNothing)
 {
     g.Settings.ControlDevice = cdJoystick;
-    PollControls();  // none plugged in
+    PollControls(); // none plugged in
     EXPECT_EQ(g.Avatar.X, startX);
     EXPECT_EQ(g.Avatar.Z, startZ);
 
     input_store::JoystickState j;
     j.present = true;
-    j.xmax = 65535;  // the Y range is empty
+    j.xmax = 65535; // the Y range is empty
     j.x = 65535;
     j.buttons = JOY_BUTTON1;
     input_store::SetJoystick(j);
@@ -408,7 +418,7 @@ TEST_F(Controls, EmptyJoystickRangesOrNoJoystickDoNothing)
     PollControls();
     EXPECT_EQ(g.Avatar.X, startX);
     EXPECT_EQ(g.Avatar.fHeading, 1.0f);
-    EXPECT_TRUE(MineActive());  // the buttons still count
+    EXPECT_TRUE(MineActive()); // the buttons still count
 }
 
 TEST_F(Controls, UnknownDevicePollsNothing)
@@ -444,4 +454,4 @@ TEST(StepLength, ByDifficultyWithNormalForUnknownValues)
     EXPECT_FLOAT_EQ(StepLength(0xFFFFFFFF), 0.075f);
 }
 
-}  // namespace
+} // namespace
