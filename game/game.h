@@ -3,8 +3,10 @@
 // the game's own sound calls.
 #pragma once
 
+#include "editor/tutorial.h"
 #include "game/avatar.h"
 #include "game/puzzle.h"
+#include "input/controls.h"
 #include "render/render.h"
 #include "shell/settings.h"
 
@@ -36,6 +38,8 @@ struct GAME {
     HINTPANEL Hint;
     AVATAR Avatar;
     RENDER Render;
+    CONTROLS Controls;
+    TUTORIAL Tutorial;
 };
 
 extern GAME g;
