@@ -297,6 +297,8 @@ void CloseMusicStream()
 
 bool SOUND::LoadMidi()
 {
+    // Why the file is no WAVE does not matter once it is read as music.
+    lSoundError = 0;
     const std::string path = files::FindPath("", szFile);
     std::string bytes;
     if (path.empty() || !files::ReadWholeFile(path, bytes)) {
