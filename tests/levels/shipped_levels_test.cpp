@@ -98,8 +98,9 @@ TEST_F(ShippedLevels, EveryKindAppearsAndMinesStayTight)
         // Green cube's field clears its neighbours for free, so puzzles with
         // Green cubes give fewer.
         EXPECT_LE(pz.lMines, destructible + 1) << l << "." << p;
-        if (CountKind(pz, ckGreen) > 0)
+        if (CountKind(pz, ckGreen) > 0) {
             EXPECT_LT(pz.lMines, destructible) << l << "." << p;
+        }
         for (int r = 0; r < kFormationRows; ++r)
             for (int c = 0; c < pz.lWidth; ++c)
                 kinds.insert(pz.aFormation[r][c]);

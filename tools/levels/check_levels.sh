@@ -9,11 +9,11 @@ sim=$1 levels=$2 solutions=$3
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-check=$("$sim" check "$levels") || { echo "$check"; echo "FAIL: $levels does not read"; exit 1; }
+check=$("$sim" check "$levels" 2>&1) || { echo "$check"; echo "FAIL: $levels does not read"; exit 1; }
 echo "$check"
 
 # Puzzles per level, from the file as the game reads it back.
-mapfile -t per_level < <("$sim" format "$levels" | tr -d '\r' | awk '
+mapfile -t per_level < <("$sim" format "$levels" 2>/dev/null | tr -d '\r' | awk '
     /^Level \{/ { if (n) print count; n++; count = 0 }
     /^   Puzzle \{/ { count++ }
     END { if (n) print count }')
@@ -36,7 +36,7 @@ while IFS= read -r line || [ -n "$line" ]; do
         fail "level $level puzzle $puzzle has two solutions"; continue
     fi
     seen[$level.$puzzle]=1
-    out=$("$sim" play "$levels" --level "$level" --puzzle "$puzzle" --difficulty 1 --script "$script")
+    out=$("$sim" play "$levels" --level "$level" --puzzle "$puzzle" --difficulty 1 --script "$script" 2>&1)
     result=$(grep '^result:' <<<"$out")
     echo "$level.$puzzle $result"
     case "$result" in
