@@ -98,16 +98,16 @@ TEST_F(DisplayTest, ModeListHoldsTheClassicModesInEnumerationOrder)
     VIDEOMODELIST* list = Display->GetVideoModeList();
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->count, 12u);
-    EXPECT_EQ(list->entries[0].lWidth, 640);
-    EXPECT_EQ(list->entries[0].lHeight, 480);
-    EXPECT_EQ(list->entries[0].wDepth, 8);
+    EXPECT_EQ(+list->entries[0].lWidth, 640);
+    EXPECT_EQ(+list->entries[0].lHeight, 480);
+    EXPECT_EQ(+list->entries[0].wDepth, 8);
     bool has800x600x16 = false;
     for (std::uint32_t i = 0; i < list->count; ++i)
         has800x600x16 = has800x600x16 || (list->entries[i].lWidth == 800 && list->entries[i].lHeight == 600 &&
                                           list->entries[i].wDepth == 16);
     EXPECT_TRUE(has800x600x16);
-    EXPECT_EQ(list->entries[11].lWidth, 1152);
-    EXPECT_EQ(list->entries[11].wDepth, 32);
+    EXPECT_EQ(+list->entries[11].lWidth, 1152);
+    EXPECT_EQ(+list->entries[11].wDepth, 32);
     DISPLAY::FreeVideoModeList(list);
     DISPLAY::FreeVideoModeList(nullptr);
 }

@@ -173,7 +173,12 @@ TEST(FileMapFile, OpenFailuresKeepTheSystemError)
     EXPECT_FALSE(f.Open("/nonexistent-folder-of-tests/none.bmp", 0));
     EXPECT_EQ(ZephaneGetLastError(), static_cast<int>(ERROR_PATH_NOT_FOUND));
     EXPECT_FALSE(f.fIsOpen());
-    EXPECT_FALSE(f.Open(reinterpret_cast<const char*>(104), 0));
+    // A resource number that names no resource of the program.
+    EXPECT_FALSE(f.Open(reinterpret_cast<const char*>(60000), 0));
+    // One that does opens the program's bitmap: the header, colour table and
+    // pixels of the 256 x 256 texture.
+    ASSERT_TRUE(f.Open(reinterpret_cast<const char*>(104), 0));
+    EXPECT_EQ(f.GetSize(), 40 + 256 * 4 + 256 * 256);
 }
 
 TEST_F(FileMapAssertions, ReadsAcrossTheCacheBoundaryDeliverTheFileInOrder)
