@@ -1,0 +1,163 @@
+// The level file that ships with the game, read by the game's own reader
+// from the data folder beside the test program: its shape, its range of
+// sizes and cube kinds, that the editor can write it back unchanged, and
+// that every puzzle has a solution line.
+#include "game/puzzle.h"
+#include "levelfile/datafile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+
+namespace {
+
+std::string ReadWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class ShippedLevels : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetDataFolder(nullptr);
+        m_path = FindLevelFile(nullptr);
+        ASSERT_FALSE(m_path.empty()) << "no level file in the data folder";
+        const std::string text = ReadWhole(m_path);
+        ASSERT_FALSE(IsScrambledText(text.data(), text.size())) << "the shipped file is kept plain";
+        ASSERT_TRUE(ParseLevelText(text.c_str(), &m_list));
+    }
+    void TearDown() override { ReleaseLevelList(&m_list); }
+
+    template <typename F>
+    void ForEachPuzzle(F f) const
+    {
+        for (LONG l = 0; l < m_list.cLevels; ++l)
+            for (LONG p = 0; p < m_list.pLevels[l].cPuzzles; ++p)
+                f(l + 1, p + 1, m_list.pLevels[l].pPuzzles[p]);
+    }
+
+    std::string m_path;
+    LEVELLIST m_list{};
+};
+
+LONG CountKind(const PUZZLE& pz, LONG kind)
+{
+    LONG n = 0;
+    for (int r = 0; r < kFormationRows; ++r)
+        for (int c = 0; c < pz.lWidth; ++c)
+            n += pz.aFormation[r][c] == kind;
+    return n;
+}
+
+TEST_F(ShippedLevels, EightOrMoreLevelsOfFiveToTenPuzzlesWithinTheFieldLimits)
+{
+    EXPECT_GE(m_list.cLevels, 8);
+    for (LONG l = 0; l < m_list.cLevels; ++l) {
+        EXPECT_GE(m_list.pLevels[l].cPuzzles, 5) << "level " << l + 1;
+        EXPECT_LE(m_list.pLevels[l].cPuzzles, 10) << "level " << l + 1;
+    }
+    LONG minWidth = 99, maxWidth = 0, minLength = 99, maxLength = 0;
+    ForEachPuzzle([&](LONG l, LONG p, const PUZZLE& pz) {
+        EXPECT_TRUE(pz.lWidth >= kMinWidth && pz.lWidth <= kMaxWidth) << l << "." << p;
+        EXPECT_TRUE(pz.lLength >= kMinLength && pz.lLength <= kMaxLength) << l << "." << p;
+        EXPECT_TRUE(pz.lSpeed >= -100 && pz.lSpeed <= 100) << l << "." << p;
+        // Nothing outside the puzzle's own columns.
+        for (int r = 0; r < kFormationRows; ++r)
+            for (int c = pz.lWidth; c < kMaxWidth; ++c)
+                EXPECT_EQ(pz.aFormation[r][c], ckNone) << l << "." << p;
+        minWidth = std::min(minWidth, pz.lWidth);
+        maxWidth = std::max(maxWidth, pz.lWidth);
+        minLength = std::min(minLength, pz.lLength);
+        maxLength = std::max(maxLength, pz.lLength);
+    });
+    // The shipped puzzles span every size the game allows at its extremes.
+    EXPECT_EQ(minWidth, kMinWidth);
+    EXPECT_EQ(maxWidth, kMaxWidth);
+    EXPECT_EQ(minLength, kMinLength);
+    EXPECT_EQ(maxLength, kMaxLength);
+}
+
+TEST_F(ShippedLevels, EveryKindAppearsAndMinesStayTight)
+{
+    std::set<LONG> kinds;
+    ForEachPuzzle([&](LONG l, LONG p, const PUZZLE& pz) {
+        const LONG destructible = CountKind(pz, ckGray) + CountKind(pz, ckGreen) + CountKind(pz, ckBlue);
+        ASSERT_GT(destructible, 0) << l << "." << p;
+        EXPECT_GE(pz.lMines, 1) << l << "." << p;
+        // At most one mine to spare over one mine per destructible cube; a
+        // Green cube's field clears its neighbours for free, so puzzles with
+        // Green cubes give fewer.
+        EXPECT_LE(pz.lMines, destructible + 1) << l << "." << p;
+        if (CountKind(pz, ckGreen) > 0) {
+            EXPECT_LT(pz.lMines, destructible) << l << "." << p;
+        }
+        for (int r = 0; r < kFormationRows; ++r)
+            for (int c = 0; c < pz.lWidth; ++c)
+                kinds.insert(pz.aFormation[r][c]);
+    });
+    for (LONG kind : {ckGray, ckGreen, ckRed, ckBlack, ckBlue})
+        EXPECT_TRUE(kinds.count(kind)) << "kind " << kind << " is never used";
+}
+
+TEST_F(ShippedLevels, LevelsGetFasterFromGentleToHard)
+{
+    for (LONG l = 1; l < m_list.cLevels; ++l)
+        EXPECT_GE(m_list.pLevels[l].lSpeed, m_list.pLevels[l - 1].lSpeed) << "level " << l + 1;
+    EXPECT_LT(m_list.pLevels[0].lSpeed, 0);
+    EXPECT_GT(m_list.pLevels[m_list.cLevels - 1].lSpeed, 0);
+}
+
+TEST_F(ShippedLevels, TheEditorWritesTheSameLevelsBack)
+{
+    char* text = BuildLevelText(&m_list);
+    ASSERT_NE(text, nullptr);
+    LEVELLIST again{};
+    EXPECT_TRUE(ParseLevelText(text, &again));
+    std::free(text);
+    ASSERT_EQ(again.cLevels, m_list.cLevels);
+    for (LONG l = 0; l < m_list.cLevels; ++l) {
+        ASSERT_EQ(again.pLevels[l].cPuzzles, m_list.pLevels[l].cPuzzles);
+        for (LONG p = 0; p < m_list.pLevels[l].cPuzzles; ++p) {
+            const PUZZLE& a = m_list.pLevels[l].pPuzzles[p];
+            const PUZZLE& b = again.pLevels[l].pPuzzles[p];
+            EXPECT_EQ(0, std::memcmp(&a, &b, sizeof(PUZZLE))) << l + 1 << "." << p + 1;
+        }
+    }
+    ReleaseLevelList(&again);
+}
+
+TEST_F(ShippedLevels, EveryPuzzleHasOneSolutionLine)
+{
+    const std::string folder = m_path.substr(0, m_path.find_last_of('/') + 1);
+    std::ifstream in(folder + "solutions.txt");
+    ASSERT_TRUE(in) << "solutions.txt beside " << m_path;
+    std::set<std::pair<LONG, LONG>> solved;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream words(line);
+        LONG level = 0, puzzle = 0;
+        std::string first;
+        ASSERT_TRUE(words >> level >> puzzle >> first) << line;
+        ASSERT_TRUE(level >= 1 && level <= m_list.cLevels) << line;
+        ASSERT_TRUE(puzzle >= 1 && puzzle <= m_list.pLevels[level - 1].cPuzzles) << line;
+        EXPECT_TRUE(solved.insert({level, puzzle}).second) << "second line for " << line;
+        // A detonation's explosion outlives the script: every line ends by
+        // waiting for the win.
+        EXPECT_EQ(line.substr(line.find_last_of(' ') + 1).rfind("w:", 0), 0u) << line;
+    }
+    ForEachPuzzle([&](LONG l, LONG p, const PUZZLE&) { EXPECT_TRUE(solved.count({l, p})) << l << "." << p; });
+}
+
+}  // namespace
