@@ -3,8 +3,11 @@
 // the game's own sound calls.
 #pragma once
 
+#include "editor/tutorial.h"
 #include "game/avatar.h"
+#include "game/levelintro.h"
 #include "game/puzzle.h"
+#include "input/controls.h"
 #include "render/render.h"
 #include "shell/settings.h"
 
@@ -15,6 +18,16 @@ struct HINTPANEL {
     DWORD dwHideTime;  // tick at which it hides itself; 0 = until hidden
     LONG lTitleId;     // string ids of the two lines
     LONG lTextId;
+};
+
+// What a pause keeps to resume play as it was.
+struct PAUSEINFO {
+    LONG lState;       // the state to return to
+    LONG lRollLeft;    // ms until dwRollStart when the pause began
+    LONG lStateLeft;   // ms until dwStateEnd when the pause began
+    BOOL fRollIdle;    // dwRollStart was 0: no roll rhythm had started
+    BOOL fCaptured;    // the mouse was captured, for a field of this size:
+    LONG lCaptureWidth, lCaptureLength;
 };
 
 struct GAME {
@@ -36,6 +49,10 @@ struct GAME {
     HINTPANEL Hint;
     AVATAR Avatar;
     RENDER Render;
+    CONTROLS Controls;
+    TUTORIAL Tutorial;
+    LEVELINTRO LevelIntro;
+    PAUSEINFO Pause;
 };
 
 extern GAME g;

@@ -1,5 +1,7 @@
 #include "input/gameinput.h"
 
-void InputPollFigure() {}
-bool InputMouseActive() { return false; }
-void InputSetFigurePosition(LONG, LONG) {}
+#include "input/controls.h"
+
+void InputPollFigure() { RepollControls(); }
+bool InputMouseActive() { return fMouseCaptured() != FALSE; }
+void InputSetFigurePosition(LONG x, LONG y) { SetMousePosition(x, y); }

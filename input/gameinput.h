@@ -1,5 +1,5 @@
-// What the rules ask of the input handling of the play screen. Until the
-// controls are connected these do nothing.
+// What the rules ask of the input handling of the play screen; the
+// controls (input/controls.h) answer.
 #pragma once
 
 #include "platform/base/types.h"

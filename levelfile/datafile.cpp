@@ -130,7 +130,15 @@ template <typename T> bool AppendOne(T** array, LONG* count, const T& item)
 
 class READER {
 public:
-    explicit READER(const char* text) { m_tok.pNext = text; }
+    explicit READER(const char* text) : m_text(text) { m_tok.pNext = text; m_tok.szToken[0] = '\0'; }
+
+    // The line of the token last read, and the token.
+    void Stop(LEVELTEXTSTOP* pStop) const
+    {
+        const char* start = m_tok.pNext - std::strlen(m_tok.szToken);
+        pStop->lLine = 1 + static_cast<LONG>(std::count(m_text, start, '\n'));
+        std::strcpy(pStop->szToken, m_tok.szToken);
+    }
 
     // Levels until the end of the text; false at the first fault.
     bool ReadLevels(LEVELLIST* pList)
@@ -251,6 +259,7 @@ private:
         }
     }
 
+    const char* m_text;
     LEVELTOKENIZER m_tok;
 };
 
@@ -268,9 +277,17 @@ void ReleaseLevelList(LEVELLIST* pList)
 
 BOOL ParseLevelText(const char* pszText, LEVELLIST* pList)
 {
+    return ParseLevelTextReport(pszText, pList, nullptr);
+}
+
+BOOL ParseLevelTextReport(const char* pszText, LEVELLIST* pList, LEVELTEXTSTOP* pStop)
+{
     const LONG before = pList->cLevels;
     READER reader(pszText);
-    return reader.ReadLevels(pList) && pList->cLevels > before;
+    const bool ok = reader.ReadLevels(pList) && pList->cLevels > before;
+    if (!ok && pStop)
+        reader.Stop(pStop);
+    return ok;
 }
 
 // ---- Writer -----------------------------------------------------------------

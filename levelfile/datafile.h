@@ -60,6 +60,15 @@ void ReleaseLevelList(LEVELLIST* pList);
 // accepted before a failure stay in the list.
 BOOL ParseLevelText(const char* pszText, LEVELLIST* pList);
 
+// Where reading stopped in a text that failed: the line (from 1) and the
+// token last read (empty at the end of the text).
+struct LEVELTEXTSTOP {
+    LONG lLine;
+    char szToken[kLevelTokenSize];
+};
+// ParseLevelText that also tells where reading stopped when it fails.
+BOOL ParseLevelTextReport(const char* pszText, LEVELLIST* pList, LEVELTEXTSTOP* pStop);
+
 // Builds the text of the whole list, lines ending in CR LF. Returns a text
 // allocated with malloc (the caller frees it with free), or null when the
 // list holds no level or memory runs out.

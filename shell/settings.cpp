@@ -115,7 +115,10 @@ DWORD NextDisplayQualityMask(DWORD mask)
 namespace {
 constexpr const char* kSettingsKey = "Software\\Telmar\\Varno";
 constexpr const char* kSettingsValue = "Settings";
+bool s_fInMemory = false;
 }  // namespace
+
+void SettingsKeepInMemory(bool fOn) { s_fInMemory = fOn; }
 
 bool LoadSettings()
 {
@@ -137,6 +140,8 @@ bool LoadSettings()
 
 bool SaveSettings()
 {
+    if (s_fInMemory)
+        return true;
     BYTE data[kSettingsValueBytes];
     SettingsToBytes(g.Settings, data);
     HKEY key = nullptr;

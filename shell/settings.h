@@ -63,6 +63,9 @@ bool LoadSettings();
 // Writes g.Settings whole. Callers ignore the result: the record in memory
 // stays authoritative for the run.
 bool SaveSettings();
+// With fOn the record lives in memory only: SaveSettings writes nothing and
+// succeeds. For tools that run the rules without the player's store.
+void SettingsKeepInMemory(bool fOn);
 
 // The display quality shown as one of five levels (5 Excellent .. 1
 // Fastest), and the mask of a level.

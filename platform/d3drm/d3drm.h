@@ -25,21 +25,13 @@
 
 #include "platform/d3drm/d3dtypes.h"
 
+#include "platform/base/hresult.h"
+
 #include <cstdint>
 #include <vector>
 
 // --- result codes ------------------------------------------------------------
 
-#ifndef S_OK
-#define S_OK (static_cast<HRESULT>(0))
-#endif
-#ifndef E_FAIL
-#define E_FAIL (static_cast<HRESULT>(0x80004005u))
-#endif
-#ifndef SUCCEEDED
-#define SUCCEEDED(hr) (static_cast<HRESULT>(hr) >= 0)
-#define FAILED(hr) (static_cast<HRESULT>(hr) < 0)
-#endif
 
 constexpr HRESULT D3DRM_MAKE_ERROR(unsigned code)
 {

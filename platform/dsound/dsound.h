@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/base/guid.h"
+#include "platform/base/hresult.h"
 #include "platform/base/types.h"
 #include "platform/dsound/waveformat.h"
 
@@ -23,14 +24,6 @@ constexpr HRESULT DSERR_BADFORMAT = static_cast<HRESULT>(0x88780064u);
 constexpr HRESULT DSERR_NODRIVER = static_cast<HRESULT>(0x88780078u);
 constexpr HRESULT DSERR_UNINITIALIZED = static_cast<HRESULT>(0x887800AAu);
 
-constexpr bool SUCCEEDED(HRESULT hr)
-{
-    return hr >= 0;
-}
-constexpr bool FAILED(HRESULT hr)
-{
-    return hr < 0;
-}
 
 // Cooperative levels.
 constexpr DWORD DSSCL_NORMAL = 1;

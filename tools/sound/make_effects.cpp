@@ -223,6 +223,23 @@ Signal HitSteel()
     return s;
 }
 
+// The message panel sliding in or out: a short airy whoosh that rises and
+// falls in brightness, with a faint stone scrape underneath.
+Signal Slide()
+{
+    Random rnd(107);
+    Signal s = Silence(0.45);
+    Biquad band = Biquad::BandPass(800, 1.8), scrape = Biquad::BandPass(2400, 4);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const double t = Time(i), k = t / 0.45;
+        const double swell = std::sin(kPi * k);
+        band.Tune(600 + 2600 * swell, 1.8, 2);
+        s[i] = (band(rnd.Noise()) * 1.4 + scrape(rnd.Noise()) * 0.15 * swell) * swell;
+    }
+    Finish(s, 0.7);
+    return s;
+}
+
 // A pad chord of detuned voices through a softening filter.
 void AddPad(Signal& s, double start, double length, const std::vector<double>& freqs, double level)
 {
@@ -285,7 +302,7 @@ int main(int argc, char** argv)
         {"roll.wav", Roll},       {"rocks.wav", Rocks},     {"scream.wav", Scream},     {"grow.wav", Grow},
         {"walk.wav", Walk},       {"fly.wav", Fly},         {"land.wav", Land},         {"place.wav", Place},
         {"hitnone.wav", HitNone}, {"hitcube.wav", HitCube}, {"hitbonus.wav", HitBonus}, {"hitsteel.wav", HitSteel},
-        {"intro.wav", Intro},     {"varno.wav", Title},
+        {"slide.wav", Slide},     {"intro.wav", Intro},     {"varno.wav", Title},
     };
     for (const auto& [name, make] : sounds) {
         const Signal s = make();

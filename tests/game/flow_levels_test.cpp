@@ -1,0 +1,156 @@
+#include "flow_fixture.h"
+
+#include <cmath>
+#include <set>
+
+TEST_F(Flow, TheIntroductionEndsInPlayWithTheFieldGrown)
+{
+    Levels(kTwoLevels);
+    StartGame(nullptr, 1, 1);
+    EXPECT_EQ(g.lGameState, gsLevelIntro);
+    EXPECT_EQ(g.LevelIntro.lStep, 1);
+    bool sawFlakes = false;
+    std::set<LONG> steps;
+    for (int i = 0; i < 3000 && g.lGameState == gsLevelIntro; ++i) {
+        steps.insert(g.LevelIntro.lStep);
+        if (g.LevelIntro.lStep == 4 && !sawFlakes) {
+            sawFlakes = true;
+            int n = 0;
+            for (VISUAL* f : g.LevelIntro.aFlakes)
+                n += f != nullptr;
+            EXPECT_EQ(n, kIntroFlakes);
+            EXPECT_TRUE(g.LevelIntro.bActive);
+            EXPECT_EQ(g.lMinesRemaining, 2);  // the counter is set with the field
+            EXPECT_NE(g.ActivePuzzle.aCubes[0][1].pVisual, nullptr);
+        }
+        RunFrames(1);
+    }
+    EXPECT_EQ(steps, (std::set<LONG>{1, 2, 3, 4, 5}));
+    ASSERT_EQ(g.lGameState, gsPlaying);
+    sound_control::ClearCalls();
+    RunFrames(1);  // the introduction is left on the next frame
+    EXPECT_EQ(g.LevelIntro.lStep, 0);
+    EXPECT_EQ(Count("land.wav"), 1);
+    for (VISUAL* f : g.LevelIntro.aFlakes)
+        EXPECT_EQ(f, nullptr);
+    int frames = 0;
+    while (g.ActivePuzzle.fGrow != kNoGrow && frames++ < 500)
+        RunFrames(1);
+    EXPECT_EQ(g.ActivePuzzle.fGrow, kNoGrow);
+    EXPECT_NE(g.ActivePuzzle.aCubes[0][1].pVisual->pShowingIn, nullptr);
+    EXPECT_NE(g.ActivePuzzle.dwRollStart, 0u);  // the roll rhythm has begun
+}
+
+TEST_F(Flow, FlakesKeepClearOfTheCameraPath)
+{
+    Levels(kTwoLevels);
+    StartGame(nullptr, 1, 1);
+    while (g.LevelIntro.lStep != 4 && g.lGameState == gsLevelIntro)
+        RunFrames(1);
+    ASSERT_EQ(g.LevelIntro.lStep, 4);
+    const D3DVECTOR src = g.Render.vecCameraSource;
+    for (VISUAL* f : g.LevelIntro.aFlakes) {
+        ASSERT_NE(f, nullptr);
+        D3DRMBOX box;
+        ASSERT_EQ(f->pMesh->GetBox(&box), S_OK);
+        const D3DVECTOR mid{(box.min.x + box.max.x) / 2, 0, (box.min.z + box.max.z) / 2};
+        EXPECT_GE(std::fabs(mid.x - src.x), 0.5f - 0.06f);
+        EXPECT_GE(std::fabs(mid.z - src.z), 0.5f - 0.06f);
+    }
+}
+
+TEST_F(Flow, EndingTheGameDuringTheIntroductionDropsIt)
+{
+    Levels(kTwoLevels);
+    StartGame(nullptr, 1, 1);
+    while (g.LevelIntro.lStep != 4)
+        RunFrames(1);
+    EndGame(false);
+    EXPECT_EQ(g.LevelIntro.lStep, 0);
+    EXPECT_EQ(g.LevelIntro.aFlakes[0], nullptr);
+    EXPECT_EQ(FramesBelow(g.Render.pFramePrimary), 0);
+    RunFrames(5);
+    EXPECT_EQ(g.lGameState, gsMenu);
+}
+
+TEST_F(Flow, GeneratedPuzzlesFollowTheLastLevelFivePerLevel)
+{
+    Levels(kTwoLevels);
+    StartGame(nullptr, 2, 1);
+    ASSERT_TRUE(RunUntil(gsPlaying));
+    LONG width = g.ActivePuzzle.lWidth;
+    for (int level = 3; level <= 6; ++level) {
+        for (int puzzle = 1; puzzle <= 5; ++puzzle) {
+            g.lGameState = gsPuzzleWon;
+            ExpireState();
+            ASSERT_EQ(g.lLevel, level);
+            ASSERT_EQ(g.lPuzzle, puzzle);
+            const PUZZLE& p = g.ActivePuzzle.Puzzle;
+            if (puzzle == 1) {
+                ASSERT_EQ(g.lGameState, gsLevelIntro);
+                EXPECT_GE(p.lWidth, std::max<LONG>(width - 2, kMinWidth));
+                EXPECT_LE(p.lWidth, std::min<LONG>(width + 1, kMaxWidth));
+                width = p.lWidth;
+                ASSERT_TRUE(RunUntil(gsPlaying));
+            } else {
+                ASSERT_EQ(g.lGameState, gsPuzzleStart);
+                EXPECT_EQ(p.lWidth, width);
+            }
+            EXPECT_EQ(p.lLength, 10);  // the length stays
+            LONG destructible = 0;
+            for (auto& row : p.aFormation)
+                for (LONG k : row)
+                    destructible += IsDestructible(k);
+            EXPECT_EQ(p.lMines, destructible);
+            EXPECT_GE(p.lMines, 3);
+            EXPECT_EQ(g.lResumeLevel, 2);  // generated puzzles are no place to resume at
+        }
+    }
+}
+
+TEST_F(Flow, GeneratedPuzzleDrawsInItsOrder)
+{
+    for (DWORD difficulty = 0; difficulty < 4; ++difficulty) {
+        g.Settings.dwDifficulty = difficulty;
+        for (unsigned seed = 1; seed < 40; ++seed) {
+            crt::srand(seed);
+            PUZZLE p;
+            GeneratePuzzle(4, 7, &p);
+            crt::srand(seed);
+            const LONG v = std::clamp<LONG>(static_cast<LONG>(difficulty) * 10 + crt::rand() % 60, 0, 100);
+            EXPECT_EQ(p.lSpeed, v - 50);
+            const LONG rows = std::clamp<LONG>((6 * v + 50) / 100, 1, 6);
+            for (LONG z = rows; z < kFormationRows; ++z)
+                for (LONG x = 0; x < kMaxWidth; ++x)
+                    EXPECT_EQ(p.aFormation[z][x], ckNone);
+            for (LONG z = 0; z < rows; ++z)
+                for (LONG x = 4; x < kMaxWidth; ++x)
+                    EXPECT_EQ(p.aFormation[z][x], ckNone);
+            EXPECT_GE(p.lMines, 3);
+        }
+    }
+    // A width of 4 with one row at the lowest values still ends.
+    g.Settings.dwDifficulty = 0;
+    crt::srand(5);
+    PUZZLE p;
+    GeneratePuzzle(4, 7, &p);
+    EXPECT_GE(p.lMines, 3);
+}
+
+TEST_F(Flow, TheFrameEndsThePuzzleStartOnceTheCameraSettles)
+{
+    Levels(kTwoLevels);
+    StartGame(nullptr, 1, 1);
+    ASSERT_TRUE(RunUntil(gsPlaying));
+    g.lGameState = gsDead;
+    ExpireState();
+    ASSERT_EQ(g.lGameState, gsPuzzleStart);
+    int frames = 0;
+    while (g.lGameState == gsPuzzleStart && frames < 100) {
+        RunFrames(1);
+        ++frames;
+    }
+    EXPECT_EQ(g.lGameState, gsPlaying);
+    EXPECT_LE(frames, 40);  // 1000 ms at most
+    EXPECT_TRUE(fMouseCaptured());  // a real puzzle holds the mouse
+}

@@ -1,0 +1,145 @@
+// varno-sim run as a process on level files written for each case.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string SimPath()
+{
+    const fs::path exe = fs::read_symlink("/proc/self/exe").parent_path();
+    for (const fs::path& p : {exe / "varno-sim", exe / "bin" / "varno-sim", exe.parent_path() / "bin" / "varno-sim"})
+        if (fs::exists(p))
+            return p.string();
+    return "varno-sim";
+}
+
+struct RUN {
+    int code;
+    std::string out;
+};
+
+RUN RunSim(const std::string& args)
+{
+    const std::string command = SimPath() + " " + args + " 2>/dev/null";
+    RUN r{-1, {}};
+    FILE* p = popen(command.c_str(), "r");
+    if (!p)
+        return r;
+    std::array<char, 4096> buffer;
+    std::size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), p)) > 0)
+        r.out.append(buffer.data(), n);
+    const int status = pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+class Sim : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = fs::temp_directory_path() / ("varno-sim-" + std::to_string(::getpid()));
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+    std::string Write(const std::string& name, const std::string& text)
+    {
+        const fs::path p = folder / name;
+        std::ofstream(p, std::ios::binary) << text;
+        return p.string();
+    }
+    fs::path folder;
+};
+
+const char* kSimple = "Level {\r\n  Width = 4\r\n  Length = 8\r\n  Speed = -100\r\n"
+                      "  Puzzle {\r\n    Mines = 1\r\n    Cubes { . n . . }\r\n  }\r\n}\r\n";
+
+std::string LastLine(const std::string& out)
+{
+    const auto end = out.find_last_not_of('\n');
+    const auto start = out.rfind('\n', end);
+    return out.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+}  // namespace
+
+TEST_F(Sim, CheckCountsOrNamesWhereReadingStopped)
+{
+    const std::string good = Write("good.lev", std::string(kSimple) + "Level { Puzzle { Mines = 2 Cubes { n n n n n n } }"
+                                                                     " Puzzle { Mines = 1 Cubes { b } } }\n");
+    RUN r = RunSim("check " + good);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "ok: 2 levels, 3 puzzles\n");
+
+    r = RunSim("check " + Write("bad.lev", "Level {\n  Puzzle {\n    Mines = 1\n    Cubes { n q }\n  }\n}\n"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("line 4"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"q\""), std::string::npos) << r.out;
+
+    r = RunSim("check " + Write("cut.lev", "Level {\n Puzzle {\n"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(RunSim("check " + (folder / "missing.lev").string()).code, 1);
+}
+
+TEST_F(Sim, FormatWritesTheGamesFormInTheFormRead)
+{
+    const std::string messy = Write("messy.lev", "level{width=4 length=8 speed=-100 puzzle{mines=1 cubes{.,n,.,.}}}");
+    const RUN plain = RunSim("format " + messy);
+    EXPECT_EQ(plain.code, 0);
+    const RUN again = RunSim("format " + Write("plain.lev", plain.out));
+    EXPECT_EQ(again.out, plain.out);  // the writer's form reads back to itself
+    EXPECT_NE(plain.out.find("\r\n"), std::string::npos);
+
+    std::string scrambled = plain.out;
+    for (char& c : scrambled)
+        c = static_cast<char>(0xF7 - static_cast<unsigned char>(c));
+    const RUN s = RunSim("format " + Write("scrambled.lev", scrambled));
+    EXPECT_EQ(s.code, 0);
+    EXPECT_EQ(s.out, scrambled);
+    EXPECT_EQ(RunSim("format " + Write("bad.lev", "Level {")).code, 1);
+}
+
+TEST_F(Sim, PlayReachesEachOutcome)
+{
+    const std::string file = Write("simple.lev", kSimple);
+    const std::string start = "play " + file + " --level 1 --puzzle 1 --script ";
+    RUN r = RunSim(start + "\"1:1,3 2 1:2,3 3:1,3 4 w:100\"");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(LastLine(r.out).rfind("result: won score=10130 mines=0 frames=", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find(" puzzle won\n"), std::string::npos);
+    EXPECT_NE(r.out.find(" mines 0\n"), std::string::npos);
+    EXPECT_EQ(RunSim(start + "\"1:1,3 2 1:2,3 3:1,3 4 w:100\"").out, r.out);  // the same every run
+
+    r = RunSim(start + "w:2000");
+    EXPECT_EQ(LastLine(r.out).rfind("result: failed", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find(" cube fell gray\n"), std::string::npos);
+
+    r = RunSim(start + "\"1:1,2 w:2000\"");
+    EXPECT_EQ(LastLine(r.out).rfind("result: dead", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find(" crushed\n"), std::string::npos);
+
+    r = RunSim(start + "\"1:2,6\"");
+    EXPECT_EQ(LastLine(r.out).rfind("result: running score=0 mines=1", 0), 0u) << r.out;
+}
+
+TEST_F(Sim, BadArgumentsExitTwo)
+{
+    const std::string file = Write("simple.lev", kSimple);
+    EXPECT_EQ(RunSim("").code, 2);
+    EXPECT_EQ(RunSim("fly " + file).code, 2);
+    EXPECT_EQ(RunSim("check").code, 2);
+    EXPECT_EQ(RunSim("play " + file + " --level 1 --puzzle 1").code, 2);                        // no script
+    EXPECT_EQ(RunSim("play " + file + " --level 1 --puzzle 1 --difficulty 4 --script 2").code, 2);
+    EXPECT_EQ(RunSim("play " + file + " --level x --puzzle 1 --script 2").code, 2);
+    EXPECT_EQ(RunSim("play " + file + " --level 1 --puzzle 1 --script \"9:1\"").code, 2);
+    EXPECT_EQ(RunSim("play " + Write("bad.lev", "Level {") + " --level 1 --puzzle 1 --script 2").code, 2);
+}

@@ -1,0 +1,374 @@
+// varno-sim: the game's rules without a window or sound. Checks and
+// rewrites level files, plays a puzzle from a script frame by frame on the
+// stepped clock, and measures how fast the rules run.
+#include "game/field.h"
+#include "game/flow.h"
+#include "game/frame.h"
+#include "game/game.h"
+#include "game/script.h"
+#include "input/controls.h"
+#include "editor/tutorial.h"
+#include "levelfile/datafile.h"
+#include "platform/clock/clock.h"
+#include "platform/clock/crt.h"
+#include "platform/d3drm/d3drm.h"
+#include "render/scene.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kStartTick = 1000000;
+constexpr DWORD kFrameMs = 25;
+constexpr long kMaxFrames = 200000;  // a script that can never finish stops here
+
+int Usage()
+{
+    std::printf("usage: varno-sim check FILE\n"
+                "       varno-sim format FILE\n"
+                "       varno-sim play FILE --level L --puzzle P [--difficulty D] [--seed N] --script \"ELEMENTS\"\n"
+                "       varno-sim bench [--seed N]\n");
+    return 2;
+}
+
+bool ReadWhole(const std::string& path, std::string* out)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+// Reads a level file into g.Levels; prints why it failed.
+bool LoadLevels(const std::string& path, bool* pScrambled)
+{
+    std::string text;
+    if (!ReadWhole(path, &text)) {
+        std::printf("error: cannot read %s\n", path.c_str());
+        return false;
+    }
+    *pScrambled = IsScrambledText(text.data(), text.size());
+    if (*pScrambled)
+        UnscrambleText(text.data(), text.size());
+    ReleaseLevelList(&g.Levels);
+    LEVELTEXTSTOP stop{};
+    if (!ParseLevelTextReport(text.c_str(), &g.Levels, &stop)) {
+        if (stop.szToken[0])
+            std::printf("error: line %ld: reading stopped at \"%s\"\n", static_cast<long>(stop.lLine), stop.szToken);
+        else
+            std::printf("error: line %ld: reading stopped at the end of the file\n", static_cast<long>(stop.lLine));
+        return false;
+    }
+    g.Levels.fScrambled = *pScrambled ? TRUE : FALSE;
+    return true;
+}
+
+LONG PuzzleCount()
+{
+    LONG n = 0;
+    for (LONG i = 0; i < g.Levels.cLevels; ++i)
+        n += g.Levels.pLevels[i].cPuzzles;
+    return n;
+}
+
+int Check(const std::string& path)
+{
+    bool scrambled = false;
+    if (!LoadLevels(path, &scrambled))
+        return 1;
+    std::printf("ok: %ld levels, %ld puzzles\n", static_cast<long>(g.Levels.cLevels), static_cast<long>(PuzzleCount()));
+    return 0;
+}
+
+int Format(const std::string& path)
+{
+    bool scrambled = false;
+    if (!LoadLevels(path, &scrambled))
+        return 1;
+    char* text = BuildLevelText(&g.Levels);
+    if (!text) {
+        std::printf("error: the levels could not be written\n");
+        return 1;
+    }
+    const std::size_t cb = std::strlen(text);
+    if (scrambled)
+        ScrambleText(text, cb);
+    std::fwrite(text, 1, cb, stdout);
+    std::free(text);
+    return 0;
+}
+
+// A game world with no window and no sound: the scene graph on its own and
+// the player's settings left alone.
+class WORLD {
+public:
+    WORLD(unsigned seed, DWORD difficulty)
+    {
+        clock_control::UseSteppedClock(kStartTick);
+        crt::srand(seed);
+        SettingsKeepInMemory(true);
+        SettingsDefaults(&g.Settings);
+        g.Settings.fShowTutorial = FALSE;
+        g.Settings.dwDifficulty = difficulty;
+        g.Settings.ControlDevice = 3;  // polls nothing
+        Direct3DRMCreate(&m_rm);
+        m_rm->CreateFrame(nullptr, &m_root);
+        m_rm->CreateFrame(m_root, &m_camera);
+        m_ok = InitSceneFrames(m_rm, m_root, m_camera);
+    }
+    ~WORLD()
+    {
+        EndGame(false);
+        ReleaseSceneFrames();
+        m_camera->Release();
+        m_root->Release();
+        m_rm->Release();
+    }
+    bool Ok() const { return m_ok; }
+    void Frame()
+    {
+        clock_control::Advance(kFrameMs);
+        PlayFrame();
+    }
+
+private:
+    IDirect3DRM2* m_rm = nullptr;
+    IDirect3DRMFrame2* m_root = nullptr;
+    IDirect3DRMFrame2* m_camera = nullptr;
+    bool m_ok = false;
+};
+
+const char* StateName(LONG s)
+{
+    switch (s) {
+    case gsLevelIntro: return "intro";
+    case gsPlaying: return "playing";
+    case gsDying: return "dying";
+    case gsDead: return "dead";
+    case gsGameOver: return "gameover";
+    case gsPuzzleStart: return "start";
+    case gsPaused: return "paused";
+    case gsMenu: return "menu";
+    case gsPuzzleWon: return "won";
+    case gsSweep: return "sweep";
+    default: return "other";
+    }
+}
+
+const char* KindName(LONG k)
+{
+    switch (k) {
+    case ckGray: return "gray";
+    case ckGreen: return "green";
+    case ckRed: return "red";
+    case ckBlack: return "black";
+    case ckBlue: return "blue";
+    default: return "none";
+    }
+}
+
+SCRIPTRUN s_run;
+void RunScript() { ScriptStep(&s_run); }
+
+// The cubes in the holding cells, by their frames, to see new ones arrive.
+std::vector<const void*> Holding(std::vector<LONG>* kinds)
+{
+    std::vector<const void*> frames;
+    const ACTIVEPUZZLE& ap = g.ActivePuzzle;
+    auto add = [&](const CUBE& c) {
+        if (c.lKind != ckNone && c.pFrame) {
+            frames.push_back(c.pFrame);
+            kinds->push_back(c.lKind);
+        }
+    };
+    for (int x = 0; x < kMaxWidth; ++x) {
+        add(ap.aCubes[kRowOffFar][x]);
+        add(ap.aCubes[kRowOffStart][x]);
+    }
+    for (int z = 0; z < kMaxLength; ++z) {
+        add(ap.aCubes[z][kColOffLeft]);
+        add(ap.aCubes[z][kColOffRight]);
+    }
+    return frames;
+}
+
+bool ParseLong(const char* s, long lo, long hi, long* out)
+{
+    char* end = nullptr;
+    const long v = std::strtol(s, &end, 10);
+    if (!*s || *end || v < lo || v > hi)
+        return false;
+    *out = v;
+    return true;
+}
+
+int Play(const std::string& path, long level, long puzzle, long difficulty, long seed, const std::string& script)
+{
+    std::vector<SCRIPTELEMENT> elements;
+    std::string bad;
+    if (!ParseScript(script.c_str(), &elements, &bad)) {
+        std::printf("error: bad script element \"%s\"\n", bad.c_str());
+        return 2;
+    }
+    bool scrambled = false;
+    if (!LoadLevels(path, &scrambled))
+        return 2;
+    WORLD world(static_cast<unsigned>(seed), static_cast<DWORD>(difficulty));
+    if (!world.Ok()) {
+        std::printf("error: no scene\n");
+        return 2;
+    }
+    s_run = SCRIPTRUN{};
+    ScriptStart(&s_run, elements.data(), static_cast<LONG>(elements.size()));
+    FlowSeams().pfnScriptStep = RunScript;
+    StartGame(nullptr, static_cast<LONG>(level), static_cast<LONG>(puzzle));
+
+    long frame = 0;
+    LONG state = g.lGameState, score = g.lScore, mines = g.lMinesRemaining;
+    std::printf("%ld state %s level %ld puzzle %ld\n", frame, StateName(state), static_cast<long>(g.lLevel),
+                static_cast<long>(g.lPuzzle));
+    std::vector<LONG> kinds;
+    std::vector<const void*> holding = Holding(&kinds);
+    bool crushed = false;
+    const char* result = "running";
+    while (frame < kMaxFrames) {
+        world.Frame();
+        ++frame;
+        if (g.lScore != score) {
+            std::printf("%ld points %+ld score %ld\n", frame, static_cast<long>(g.lScore - score),
+                        static_cast<long>(g.lScore));
+            score = g.lScore;
+        }
+        if (g.lMinesRemaining != mines) {
+            mines = g.lMinesRemaining;
+            std::printf("%ld mines %ld\n", frame, static_cast<long>(mines));
+        }
+        kinds.clear();
+        std::vector<const void*> now = Holding(&kinds);
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            bool seen = false;
+            for (const void* f : holding)
+                seen = seen || f == now[i];
+            if (!seen)
+                std::printf("%ld cube fell %s\n", frame, KindName(kinds[i]));
+        }
+        holding = now;
+        if (g.Avatar.fCrushed && !crushed)
+            std::printf("%ld crushed\n", frame);
+        crushed = g.Avatar.fCrushed;
+        if (g.lGameState != state) {
+            state = g.lGameState;
+            std::printf("%ld state %s\n", frame, StateName(state));
+            if (state == gsPuzzleWon) {
+                std::printf("%ld puzzle won\n", frame);
+                result = "won";
+                break;
+            }
+            if (state == gsSweep) {
+                result = "failed";
+                break;
+            }
+            if (state == gsDying) {
+                if (g.fDyingRed)
+                    std::printf("%ld red cube destroyed\n", frame);
+                result = "dead";
+                break;
+            }
+        }
+        if (state == gsPlaying && ScriptDone(&s_run))
+            break;
+    }
+    if (frame >= kMaxFrames)
+        std::printf("%ld gave up\n", frame);
+    std::printf("result: %s score=%ld mines=%ld frames=%ld\n", result, static_cast<long>(g.lScore),
+                static_cast<long>(g.lMinesRemaining), frame);
+    FlowSeams().pfnScriptStep = nullptr;
+    return 0;
+}
+
+// Whole games of generated puzzles played with no input: every puzzle runs
+// until its cubes roll off, the sweep and the lost life.
+int Bench(long seed)
+{
+    WORLD world(static_cast<unsigned>(seed), diffNormal);
+    if (!world.Ok())
+        return 1;
+    ReleaseLevelList(&g.Levels);
+    long frames = 0;
+    int puzzles = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int game = 0; game < 4; ++game) {
+        StartGame(nullptr, 1, 1);
+        LONG last = g.lGameState;
+        while (g.lGameState != gsMenu && frames < 2000000) {
+            world.Frame();
+            ++frames;
+            if (g.lGameState != last && g.lGameState == gsPuzzleStart)
+                ++puzzles;
+            last = g.lGameState;
+        }
+        ++puzzles;
+    }
+    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    std::printf("bench: %d puzzles, %ld frames in %.3f s: %.0f frames/s (%.1f times real time)\n", puzzles, frames, s,
+                s > 0 ? frames / s : 0.0, s > 0 ? frames / s / 40.0 : 0.0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage();
+    const std::string command = argv[1];
+    if (command == "check" || command == "format") {
+        if (argc != 3)
+            return Usage();
+        return command == "check" ? Check(argv[2]) : Format(argv[2]);
+    }
+    long level = -1, puzzle = -1, difficulty = 1, seed = 1;
+    std::string script;
+    bool fScript = false;
+    std::string file;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool more = i + 1 < argc;
+        if (arg == "--level" && more) {
+            if (!ParseLong(argv[++i], 0, 1000000, &level))
+                return Usage();
+        } else if (arg == "--puzzle" && more) {
+            if (!ParseLong(argv[++i], 1, 1000000, &puzzle))
+                return Usage();
+        } else if (arg == "--difficulty" && more) {
+            if (!ParseLong(argv[++i], 0, 3, &difficulty))
+                return Usage();
+        } else if (arg == "--seed" && more) {
+            if (!ParseLong(argv[++i], 0, 0xFFFFFFFFL, &seed))
+                return Usage();
+        } else if (arg == "--script" && more) {
+            script = argv[++i];
+            fScript = true;
+        } else if (command == "play" && file.empty() && arg.rfind("--", 0) != 0) {
+            file = arg;
+        } else {
+            return Usage();
+        }
+    }
+    if (command == "bench")
+        return file.empty() && level < 0 && puzzle < 0 && !fScript ? Bench(seed) : Usage();
+    if (command != "play" || file.empty() || level < 0 || puzzle < 1 || !fScript)
+        return Usage();
+    if (level == 0 && puzzle > 4)
+        return Usage();
+    return Play(file, level, puzzle, difficulty, seed, script);
+}
