@@ -10,6 +10,7 @@
 #include "anim/graphic.h"
 #include "anim/lasterror.h"
 #include "anim/memmgr.h"
+#include "platform/base/guid.h"
 #include "platform/base/syserror.h"
 #include "platform/clock/clock.h"
 #include "platform/ddraw/ddraw.h"
@@ -135,6 +136,8 @@ ANIMWINDOW::~ANIMWINDOW()
     m_nFreeze = 1;
     m_fRendering = 1;
     Enable3d(0);
+    delete m_pDeviceGuid;
+    m_pDeviceGuid = nullptr;
     if (m_uTimerPeriod)
         timeEndPeriod(m_uTimerPeriod);
     CallService(svcawDestroy, 0, 0);
@@ -643,10 +646,14 @@ int ANIMWINDOW::ReallocBackground()
     if (fBlit) {
         if (!make(&m_pgrWindowImage))
             return 0;
-        if (m_fIs3dEnabled)
-            CallService(svcaw3dDevice, 0, 0);
     }
     m_rcClient = RECT{0, 0, static_cast<LONG>(w), static_cast<LONG>(h)};
+    // The device draws on the window image, which was just made anew. A
+    // failure leaves the getters answering null until the next success.
+    if (fBlit && m_fIs3dEnabled) {
+        Create3dDevice();
+        CallService(svcaw3dDevice, 0, 0);
+    }
     Touch(nullptr, 1);
     return 1;
 }
@@ -660,8 +667,11 @@ void ANIMWINDOW::ChangedVideoModes()
         w->ReleaseClipper();
         w->BeginFrame();
         w->ReallocBackground();
-        if (w->m_fIs3dEnabled)
+        // When blitting, ReallocBackground has made the device anew already.
+        if (w->m_fIs3dEnabled && Display->GetAnimMethod() != amBlit) {
+            w->Create3dDevice();
             w->CallService(svcaw3dDevice, 0, 0);
+        }
         w->CallService(svcawVideoMode, 0, 0);
         w->CallService(svcawBackground, 0, 0);
         w->EndFrame();

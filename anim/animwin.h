@@ -20,6 +20,9 @@ class PALETTEGROUP;
 class IDirectDrawClipper;
 class IDirectDrawSurface;
 class IDirect3DRMFrame2;
+class IDirect3DRMDevice2;
+class IDirect3DRMViewport;
+struct GUID;
 enum svcAnimObject : int;
 
 // The services the window asks of its host.
@@ -151,11 +154,21 @@ public:
     int fHasPalette();
     HPALETTE GetGDIPalette();
 
-    // ---- 3D (the object of the scene; its drawing comes with the 3D device) ----
+    // ---- 3D: one scene drawn by the object at depth 0x7FFF ----
     int Enable3d(int f);
     int fIs3dEnabled() const { return m_fIs3dEnabled; }
     ANIMOBJECT* Get3dObject() const { return m_po3d; }
+    IDirect3DRMDevice2* Get3dDevice();
+    IDirect3DRMViewport* Get3dViewport();
+    IDirect3DRMFrame2* Get3dRootFrame();
+    IDirect3DRMFrame2* Get3dCameraFrame();
+    int Set3dDevice(const GUID* guid);
+    int Set3dOptions(OPTIONS3D* options) { return Update3dOptions(options, 0); }
     int Get3dOptions(OPTIONS3D* options);
+    int Update3dOptions(OPTIONS3D* options, int fAll);
+    int FrameToScreen(IDirect3DRMFrame2* frame, float x, float y, float z, long* sx, long* sy);
+    int ScreenToFrame(IDirect3DRMFrame2* frame, float* x, float* y, float* z, float depth1, float depth2, long sx,
+                      long sy);
     static int AnimObject3dCallback(ANIMOBJECT* object, svcAnimObject code, long lParam);
 
     // The list of all animation windows (free slots null, reused).
@@ -171,6 +184,10 @@ private:
     void Bind(HWND hwnd);
     void Unbind();
     int ReallocBackground();
+    // Makes the device, frames and viewport anew (0 on failure, the getters
+    // then answer null until the next success); Release3d lets them go.
+    int Create3dDevice();
+    void Release3d();
     void ReleaseClipper();
     int EnsureClipper(HWND bindTo);
 
@@ -232,6 +249,9 @@ private:
     int m_fIs3dEnabled = 0;
     ANIMOBJECT* m_po3d = nullptr;
     OPTIONS3D m_options3d{1, 8, 128, 0, 0};
+    IDirect3DRMFrame2* m_pfrRoot = nullptr;
+    IDirect3DRMFrame2* m_pfrCamera = nullptr;
+    GUID* m_pDeviceGuid = nullptr; // null: chosen automatically
     COLORREF m_clrBackground = 0xFFFFFFFF;
     int m_fMenuShown = 0;
     unsigned m_uTimerPeriod = 0;

@@ -367,6 +367,10 @@ void ANIMWINDOW::ComposeAndPresent(int fVisible, int fFlipping, int fObscured, d
         Touch(nullptr, 1);
     m_fWasVisible = fVisible;
 
+    // The scene changes every frame; the touch its drawing leaves behind
+    // goes with the emptied screen region, so it is made here.
+    if (m_po3d)
+        m_po3d->Touch();
     ExpandDirtyRegions(&m_drBackground, 1);
     ExpandDirtyRegions(&m_drScreen, 0);
 

@@ -1,7 +1,6 @@
 // ANIMWINDOW companions: message hooks in order of priority, the window's
 // data area, the background picture or colour, the palette group, the
-// menu-bar mode of full-screen display, and the 3D object's place among the
-// objects.
+// menu-bar mode of full-screen display.
 #include "anim/animobj.h"
 #include "anim/animwin.h"
 #include "anim/animwin_iface.h"
@@ -239,74 +238,6 @@ int ANIMWINDOW::ShowMenu(int fShow)
     Display->SetMenuShown(fShow);
     m_fMenuShown = fShow;
     Display->RepositionWindow(1);
-    return 1;
-}
-
-// ---- the 3D object ------------------------------------------------------------------------------
-// The scene object lies at depth 0x7FFF and always covers the window. Its
-// drawing fills its area with the scene's background; the rendering of the
-// scene itself comes with the 3D device.
-
-int ANIMWINDOW::Enable3d(int f)
-{
-    f = f ? 1 : 0;
-    if (f && !m_fIs3dEnabled) {
-        m_po3d = new (std::nothrow) ANIMOBJECT(this, 0x7FFF, &ANIMWINDOW::AnimObject3dCallback, 0);
-        if (!m_po3d)
-            return FALSE_SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    } else if (!f && m_fIs3dEnabled) {
-        delete m_po3d;
-        m_po3d = nullptr;
-    }
-    m_fIs3dEnabled = f;
-    if (f)
-        CallService(svcaw3dDevice, 0, 0);
-    return 1;
-}
-
-int ANIMWINDOW::Get3dOptions(OPTIONS3D* options)
-{
-    if (!options)
-        return FALSE_SetLastError(ERROR_INVALID_PARAMETER);
-    *options = m_options3d;
-    return 1;
-}
-
-int ANIMWINDOW::AnimObject3dCallback(ANIMOBJECT* object, svcAnimObject code, long lParam)
-{
-    ANIMWINDOW* w = object->GetAnimWindow();
-    if (!w)
-        return 1;
-    switch (code) {
-    case svcaoMove: {
-        RECT rc = w->m_rcClient;
-        RECT now;
-        object->GetRect(&now);
-        if (std::memcmp(&rc, &now, sizeof rc) != 0)
-            object->SetRect(&rc);
-        break;
-    }
-    case svcaoDraw: {
-        const auto* r = reinterpret_cast<const RENDEROBJECT*>(lParam);
-        if (!r)
-            return 0;
-        const COLORREF c = w->m_clrBackground == 0xFFFFFFFF ? RGB(0, 0, 0) : w->m_clrBackground;
-        RECT area = animrect::Empty(r->clip) ? r->object : r->clip;
-        if (r->surface) {
-            DDBLTFX fx{sizeof(DDBLTFX), (static_cast<DWORD>(GetRValue(c)) << 16) |
-                                            (static_cast<DWORD>(GetGValue(c)) << 8) | GetBValue(c)};
-            r->surface->Blt(&area, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
-        } else if (r->hdc) {
-            HBRUSH brush = CreateSolidBrush(c);
-            FillRect(r->hdc, &area, brush);
-            DeleteObject(brush);
-        }
-        // Drawn again next frame.
-        object->Touch();
-        break;
-    }
-    default: break;
-    }
     return 1;
 }
 

@@ -13,3 +13,10 @@ void Display3d_ReleaseRM(IDirect3DRM2* rm)
     if (rm)
         rm->Release();
 }
+
+// The viewport holds the device, so the device goes with it.
+void Display3d_ReleaseViewport(IDirect3DRMViewport* viewport)
+{
+    if (viewport)
+        viewport->Release();
+}
