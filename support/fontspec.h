@@ -5,7 +5,7 @@
 //   - only the letters B, I and U (either case): bold, italic, underline;
 //   - "default" (either case): the standard face;
 //   - anything else: the face name.
-// A specification first becomes a FONTREQUEST, a plain record of what is
+// A font description first becomes a FONTREQUEST, a plain record of what is
 // asked for; CreateFontFromRequest turns that into a font of the display.
 #pragma once
 
@@ -14,7 +14,7 @@
 
 constexpr BYTE ANTIALIASED_QUALITY = 4;
 
-// Height of the standard interface font when a specification gives no size.
+// Height of the standard interface font when a font description gives no size.
 constexpr LONG klDefaultFontHeight = -11;
 // Vertical pixels per inch of the screen used for sizes in points.
 constexpr int knScreenPixelsPerInch = 96;
@@ -30,12 +30,12 @@ struct FONTREQUEST {
     BYTE bQuality; // ANTIALIASED_QUALITY
 };
 
-// Reads a specification (a pointer to text, or a string id made by TextId,
+// Reads a font description (a pointer to text, or a string id made by TextId,
 // loaded up to 256 bytes) into *pfr, with sizes in points converted at
 // nPixelsPerInch. Returns FALSE only for a null pfr.
 BOOL FontRequestFromSpec(const char* pszSpec, FONTREQUEST* pfr, int nPixelsPerInch = knScreenPixelsPerInch);
 
-// The font of a specification, owned by the caller; null when no font could
+// The font of a font description, owned by the caller; null when no font could
 // be made.
 HFONT FontFromSpec(const char* pszSpec);
 

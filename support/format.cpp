@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kszNull = "(null)";
 
-// One specification of the argument descriptor.
+// One descriptor piece of the argument descriptor.
 struct ARGSPEC {
     bool fLeft = false;  // "-"
     bool fGroup = false; // ","
@@ -46,7 +46,7 @@ bool IsLetter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// Splits the descriptor: each specification runs from a "%" to the next.
+// Splits the descriptor: each descriptor piece runs from a "%" to the next.
 // Pieces without letters describe no argument and are skipped.
 std::vector<ARGSPEC> ParseDescriptor(const char* pszDescriptor)
 {
@@ -138,7 +138,7 @@ std::size_t CodePoints(const std::string& s)
     return n;
 }
 
-// Pads a text with blanks to the width of the specification.
+// Pads a text with blanks to the width of the descriptor piece.
 std::string Pad(std::string text, const ARGSPEC& spec)
 {
     const std::size_t n = CodePoints(text);
@@ -171,7 +171,7 @@ std::string Group(const std::string& number)
 }
 
 // An integer as the C formatter writes it under the flags, width and precision
-// of the specification; `conv` is d, u, x or X.
+// of the descriptor piece; `conv` is d, u, x or X.
 std::string FormatInteger(long long value, char conv, const ARGSPEC& spec)
 {
     std::string fmt = "%";
@@ -316,7 +316,7 @@ std::string ErrorText(DWORD code)
     return out;
 }
 
-// Reads one argument as its specification says and turns it into text;
+// Reads one argument as its descriptor piece says and turns it into text;
 // nullopt for letters this formatter does not know (the argument is still
 // consumed as an int, so that the ones after it stay in place).
 std::optional<std::string> ArgumentText(const ARGSPEC& spec, va_list& args)

@@ -1,7 +1,7 @@
 // Message formatting: a text with numbered inserts (%1, %2, ...) filled from
 // typed arguments that an argument descriptor describes.
 //
-// The descriptor holds one specification per argument, each from a "%" to
+// The descriptor holds one descriptor piece per argument, each from a "%" to
 // the next "%": optional flags ("-" left-aligned, "," thousands grouped with
 // commas, "+" sign for positive fixed-point numbers, "0" zero-padding or, for
 // fixed-point numbers, the integer part always written), a width, a precision
