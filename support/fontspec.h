@@ -1,4 +1,4 @@
-// Fonts from short text specifications such as "Arial,14,BI" or
+// Fonts from short text descriptions such as "Arial,14,BI" or
 // "Times New Roman,-22,BI": comma-separated fields, each one of
 //   - a non-zero integer: the size, positive in points, negative as the
 //     character height in pixels;
