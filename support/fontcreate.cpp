@@ -1,5 +1,5 @@
 // Where font requests become fonts of the display.
-#include "support/fontspec.h"
+#include "support/fontdesc.h"
 
 #include "platform/base/syserror.h"
 #include "platform/gdi/gdi.h"

@@ -15,7 +15,7 @@ namespace {
 constexpr const char* kszNull = "(null)";
 
 // One descriptor piece of the argument descriptor.
-struct ARGSPEC {
+struct ARGPIECE {
     bool fLeft = false;  // "-"
     bool fGroup = false; // ","
     bool fPlus = false;  // "+"
@@ -48,45 +48,45 @@ bool IsLetter(char c)
 
 // Splits the descriptor: each descriptor piece runs from a "%" to the next.
 // Pieces without letters describe no argument and are skipped.
-std::vector<ARGSPEC> ParseDescriptor(const char* pszDescriptor)
+std::vector<ARGPIECE> ParseDescriptor(const char* pszDescriptor)
 {
-    std::vector<ARGSPEC> specs;
+    std::vector<ARGPIECE> pieces;
     if (!pszDescriptor)
-        return specs;
+        return pieces;
     const char* p = std::strchr(pszDescriptor, '%');
     while (p) {
         const char* next = std::strchr(p + 1, '%');
         const char* end = next ? next : p + std::strlen(p);
-        ARGSPEC spec;
+        ARGPIECE piece;
         const char* q = p + 1;
         for (; q < end; ++q) {
             if (*q == '-')
-                spec.fLeft = true;
+                piece.fLeft = true;
             else if (*q == ',')
-                spec.fGroup = true;
+                piece.fGroup = true;
             else if (*q == '+')
-                spec.fPlus = true;
+                piece.fPlus = true;
             else if (*q == '0')
-                spec.fZero = true;
+                piece.fZero = true;
             else if (*q == ' ')
-                spec.fSpace = true;
+                piece.fSpace = true;
             else if (*q == '#')
-                spec.fAlt = true;
+                piece.fAlt = true;
             else
                 break;
         }
-        spec.nWidth = ReadNumber(q, end);
+        piece.nWidth = ReadNumber(q, end);
         if (q < end && *q == '.') {
             ++q;
-            spec.nPrecision = ReadNumber(q, end);
+            piece.nPrecision = ReadNumber(q, end);
         }
         while (q < end && IsLetter(*q))
-            spec.letters += *q++;
-        if (!spec.letters.empty())
-            specs.push_back(std::move(spec));
+            piece.letters += *q++;
+        if (!piece.letters.empty())
+            pieces.push_back(std::move(piece));
         p = next;
     }
-    return specs;
+    return pieces;
 }
 
 void AppendUtf8(std::string& out, std::uint32_t cp)
@@ -139,12 +139,12 @@ std::size_t CodePoints(const std::string& s)
 }
 
 // Pads a text with blanks to the width of the descriptor piece.
-std::string Pad(std::string text, const ARGSPEC& spec)
+std::string Pad(std::string text, const ARGPIECE& piece)
 {
     const std::size_t n = CodePoints(text);
-    if (spec.nWidth > 0 && n < static_cast<std::size_t>(spec.nWidth)) {
-        const std::string blanks(spec.nWidth - n, ' ');
-        text = spec.fLeft ? text + blanks : blanks + text;
+    if (piece.nWidth > 0 && n < static_cast<std::size_t>(piece.nWidth)) {
+        const std::string blanks(piece.nWidth - n, ' ');
+        text = piece.fLeft ? text + blanks : blanks + text;
     }
     return text;
 }
@@ -172,26 +172,26 @@ std::string Group(const std::string& number)
 
 // An integer as the C formatter writes it under the flags, width and precision
 // of the descriptor piece; `conv` is d, u, x or X.
-std::string FormatInteger(long long value, char conv, const ARGSPEC& spec)
+std::string FormatInteger(long long value, char conv, const ARGPIECE& piece)
 {
     std::string fmt = "%";
-    if (spec.fPlus)
+    if (piece.fPlus)
         fmt += '+';
-    if (spec.fSpace)
+    if (piece.fSpace)
         fmt += ' ';
-    if (spec.fAlt)
+    if (piece.fAlt)
         fmt += '#';
-    const bool fGroup = spec.fGroup && (conv == 'd' || conv == 'u');
+    const bool fGroup = piece.fGroup && (conv == 'd' || conv == 'u');
     if (!fGroup) {
-        if (spec.fLeft)
+        if (piece.fLeft)
             fmt += '-';
-        if (spec.fZero)
+        if (piece.fZero)
             fmt += '0';
-        if (spec.nWidth > 0)
-            fmt += std::to_string(spec.nWidth);
+        if (piece.nWidth > 0)
+            fmt += std::to_string(piece.nWidth);
     }
-    if (spec.nPrecision >= 0)
-        fmt += "." + std::to_string(spec.nPrecision);
+    if (piece.nPrecision >= 0)
+        fmt += "." + std::to_string(piece.nPrecision);
     fmt += "ll";
     fmt += conv;
     char buf[2 * kMaxField + 64];
@@ -199,21 +199,21 @@ std::string FormatInteger(long long value, char conv, const ARGSPEC& spec)
         std::snprintf(buf, sizeof buf, fmt.c_str(), value);
     else
         std::snprintf(buf, sizeof buf, fmt.c_str(), static_cast<unsigned long long>(value));
-    return fGroup ? Pad(Group(buf), spec) : std::string(buf);
+    return fGroup ? Pad(Group(buf), piece) : std::string(buf);
 }
 
 // A fixed-point number: see the header. The digits are those of the shortest
 // decimal that reads back as the same value, so 0.3 shows as .3 and not as
 // the .2999... of its binary form; `fSingle` takes the shortest decimal of
 // the 32-bit float instead.
-std::string FormatFixedPoint(double value, bool fSingle, const ARGSPEC& spec)
+std::string FormatFixedPoint(double value, bool fSingle, const ARGPIECE& piece)
 {
     if (std::isnan(value))
         return "nan";
     std::string out;
     if (value < 0)
         out += '-';
-    else if (spec.fPlus && value > 0)
+    else if (piece.fPlus && value > 0)
         out += '+';
     if (std::isinf(value))
         return out + "inf";
@@ -239,7 +239,7 @@ std::string FormatFixedPoint(double value, bool fSingle, const ARGSPEC& spec)
         return index >= 0 && index < static_cast<long long>(digits.size()) ? digits[index] : '0';
     };
 
-    if (magnitude >= 1 || spec.fZero) {
+    if (magnitude >= 1 || piece.fZero) {
         if (exponent < 0 || magnitude == 0) {
             out += '0';
         } else {
@@ -247,7 +247,7 @@ std::string FormatFixedPoint(double value, bool fSingle, const ARGSPEC& spec)
                 out += digitAt(place);
         }
     }
-    const int precision = spec.nPrecision >= 0 ? spec.nPrecision : 8;
+    const int precision = piece.nPrecision >= 0 ? piece.nPrecision : 8;
     if (precision > 0) {
         out += '.';
         for (int i = 1; i <= precision; ++i)
@@ -319,53 +319,53 @@ std::string ErrorText(DWORD code)
 // Reads one argument as its descriptor piece says and turns it into text;
 // nullopt for letters this formatter does not know (the argument is still
 // consumed as an int, so that the ones after it stay in place).
-std::optional<std::string> ArgumentText(const ARGSPEC& spec, va_list& args)
+std::optional<std::string> ArgumentText(const ARGPIECE& piece, va_list& args)
 {
-    const std::string& l = spec.letters;
+    const std::string& l = piece.letters;
     if (l == "d" || l == "i" || l == "li" || l == "h")
-        return FormatInteger(static_cast<SHORT>(va_arg(args, int)), 'd', spec);
+        return FormatInteger(static_cast<SHORT>(va_arg(args, int)), 'd', piece);
     if (l == "u" || l == "x" || l == "X")
-        return FormatInteger(static_cast<WORD>(va_arg(args, int)), l == "u" ? 'u' : l[0], spec);
+        return FormatInteger(static_cast<WORD>(va_arg(args, int)), l == "u" ? 'u' : l[0], piece);
     if (l == "c") {
         std::string text;
         AppendUtf8(text, static_cast<WORD>(va_arg(args, int)));
-        return Pad(text, spec);
+        return Pad(text, piece);
     }
     if (l == "ld")
-        return FormatInteger(static_cast<std::int32_t>(va_arg(args, int)), 'd', spec);
+        return FormatInteger(static_cast<std::int32_t>(va_arg(args, int)), 'd', piece);
     if (l == "lu" || l == "lx" || l == "lX")
-        return FormatInteger(static_cast<DWORD>(va_arg(args, unsigned)), l == "lu" ? 'u' : l[1], spec);
+        return FormatInteger(static_cast<DWORD>(va_arg(args, unsigned)), l == "lu" ? 'u' : l[1], piece);
     if (l == "f" || l == "g")
-        return FormatFixedPoint(va_arg(args, double), true, spec);
+        return FormatFixedPoint(va_arg(args, double), true, piece);
     if (l == "lf" || l == "lg")
-        return FormatFixedPoint(va_arg(args, double), false, spec);
+        return FormatFixedPoint(va_arg(args, double), false, piece);
     if (l == "s") {
         const char* psz = va_arg(args, const char*);
-        return Pad(psz ? psz : kszNull, spec);
+        return Pad(psz ? psz : kszNull, piece);
     }
     if (l == "ls") {
         const wchar_t* psz = va_arg(args, const wchar_t*);
-        return Pad(psz ? WideToText(psz) : kszNull, spec);
+        return Pad(psz ? WideToText(psz) : kszNull, piece);
     }
     if (l == "m") {
         const UINT id = va_arg(args, unsigned);
         const int cch = TextLength(id);
         if (cch <= 0)
-            return Pad(kszNull, spec);
+            return Pad(kszNull, piece);
         std::string text(cch + 1, '\0');
         text.resize(LoadText(id, text.data(), cch + 1));
-        return Pad(text, spec);
+        return Pad(text, piece);
     }
     if (l == "e")
-        return Pad(ErrorText(va_arg(args, unsigned)), spec);
+        return Pad(ErrorText(va_arg(args, unsigned)), piece);
     if (l == "b")
-        return Pad(FormatMegabytes(va_arg(args, unsigned)), spec);
+        return Pad(FormatMegabytes(va_arg(args, unsigned)), piece);
     if (l == "B")
-        return Pad(FormatMegabytes(va_arg(args, double)), spec);
+        return Pad(FormatMegabytes(va_arg(args, double)), piece);
     if (l == "t")
-        return Pad(FormatDateTime(va_arg(args, long long)), spec);
+        return Pad(FormatDateTime(va_arg(args, long long)), piece);
     if (l == "et")
-        return Pad(FormatDuration(va_arg(args, unsigned)), spec);
+        return Pad(FormatDuration(va_arg(args, unsigned)), piece);
     (void)va_arg(args, int);
     return std::nullopt;
 }
@@ -415,8 +415,8 @@ char* FormatTextV(const char* pszText, const char* pszDescriptor, va_list args)
         std::vector<std::optional<std::string>> argTexts;
         va_list ap;
         va_copy(ap, args);
-        for (const ARGSPEC& spec : ParseDescriptor(pszDescriptor))
-            argTexts.push_back(ArgumentText(spec, ap));
+        for (const ARGPIECE& piece : ParseDescriptor(pszDescriptor))
+            argTexts.push_back(ArgumentText(piece, ap));
         va_end(ap);
         const std::string result = Assemble(pszText, argTexts);
         ReleaseText(pszLoaded);

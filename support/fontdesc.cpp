@@ -1,4 +1,4 @@
-#include "support/fontspec.h"
+#include "support/fontdesc.h"
 
 #include "platform/base/syserror.h"
 #include "support/textres.h"

@@ -1,4 +1,4 @@
-#include "support/fontspec.h"
+#include "support/fontdesc.h"
 #include "support/format.h"
 #include "support/textres.h"
 
@@ -9,20 +9,20 @@
 
 namespace {
 
-FONTREQUEST Request(const char* spec, int dpi = 96)
+FONTREQUEST Request(const char* desc, int dpi = 96)
 {
     FONTREQUEST fr;
-    EXPECT_TRUE(FontRequestFromSpec(spec, &fr, dpi));
+    EXPECT_TRUE(FontRequestFromSpec(desc, &fr, dpi));
     return fr;
 }
 
 TEST(FontSpec, PixelHeightBoldItalicFromAFormattedSpec)
 {
     SetLanguage(LANG_ENGLISH_TEXTS);
-    char* spec = FormatText(TextId(1), "%lu", 22u);
-    ASSERT_STREQ(spec, "Times New Roman,-22,BI");
-    const FONTREQUEST fr = Request(spec);
-    ReleaseText(spec);
+    char* desc = FormatText(TextId(1), "%lu", 22u);
+    ASSERT_STREQ(desc, "Times New Roman,-22,BI");
+    const FONTREQUEST fr = Request(desc);
+    ReleaseText(desc);
     EXPECT_STREQ(fr.szFace, "Times New Roman");
     EXPECT_EQ(fr.lSize, -22);
     EXPECT_EQ(fr.lHeight, -22); // a pixel size is the character height unchanged
@@ -114,8 +114,8 @@ TEST(FontFromSpecMakesFonts, EsperantoFaceMeasuresLikeItsFamily)
 {
     HDC dc = CreateCompatibleDC(nullptr);
     ASSERT_NE(dc, nullptr);
-    auto width = [&](const char* spec) {
-        HFONT font = FontFromSpec(spec);
+    auto width = [&](const char* desc) {
+        HFONT font = FontFromSpec(desc);
         EXPECT_NE(font, nullptr);
         HGDIOBJ old = SelectObject(dc, font);
         SIZE size{};
