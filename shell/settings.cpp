@@ -2,6 +2,7 @@
 
 #include "game/game.h"
 
+#include "platform/ddraw/presenter.h"
 #include "platform/registry/registry.h"
 
 #include <vector>
@@ -149,6 +150,38 @@ bool SaveSettings()
         ERROR_SUCCESS)
         return false;
     const bool ok = RegSetValueExA(key, kSettingsValue, 0, REG_BINARY, data, kSettingsValueBytes) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+namespace {
+constexpr const char* kFullScreenValue = "FullScreen";
+}  // namespace
+
+void LoadDisplayChoice()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    DWORD type = 0, value = 1, cb = sizeof value;
+    if (RegQueryValueExA(key, kFullScreenValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &cb) ==
+            ERROR_SUCCESS &&
+        type == REG_DWORD && cb == sizeof value)
+        presenter::SetFullScreen(value != 0);
+    RegCloseKey(key);
+}
+
+bool StoreDisplayChoice()
+{
+    if (s_fInMemory)
+        return true;
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const DWORD value = presenter::IsFullScreen() ? 1 : 0;
+    const bool ok = RegSetValueExA(key, kFullScreenValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                   sizeof value) == ERROR_SUCCESS;
     RegCloseKey(key);
     return ok;
 }

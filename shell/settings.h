@@ -67,6 +67,12 @@ bool SaveSettings();
 // succeeds. For tools that run the rules without the player's store.
 void SettingsKeepInMemory(bool fOn);
 
+// Full screen or a window (Alt+Enter, F11), as the player left it: kept as a
+// value of its own beside the settings record. Load applies the stored
+// choice (none stored: full screen); Store records the current one.
+void LoadDisplayChoice();
+bool StoreDisplayChoice();
+
 // The display quality shown as one of five levels (5 Excellent .. 1
 // Fastest), and the mask of a level.
 int DisplayQualityLevel(DWORD mask);

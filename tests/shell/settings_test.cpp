@@ -1,4 +1,5 @@
 #include "game/game.h"
+#include "platform/ddraw/presenter.h"
 #include "platform/registry/registry.h"
 #include "shell/settings.h"
 
@@ -167,3 +168,27 @@ TEST(DisplayQuality, StepsDownAndWrapsRound)
     EXPECT_EQ(levels, (std::vector<int>{4, 3, 2, 1, 5}));
     EXPECT_EQ(mask, 7u);
 }
+
+namespace {
+TEST_F(SettingsStore, DisplayChoiceSurvivesARestartAndADamagedValueKeepsFullScreen)
+{
+    presenter::SetFullScreen(false);
+    ASSERT_TRUE(StoreDisplayChoice());
+    presenter::SetFullScreen(true);
+    registry_store::Reload();
+    LoadDisplayChoice();
+    EXPECT_FALSE(presenter::IsFullScreen());
+
+    // A value of the wrong type is ignored: the current choice stays.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Telmar\\Varno", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    const BYTE junk[2] = {1, 2};
+    ASSERT_EQ(RegSetValueExA(key, "FullScreen", 0, REG_BINARY, junk, sizeof junk), ERROR_SUCCESS);
+    RegCloseKey(key);
+    presenter::SetFullScreen(true);
+    LoadDisplayChoice();
+    EXPECT_TRUE(presenter::IsFullScreen());
+}
+} // namespace
