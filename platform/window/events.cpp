@@ -6,6 +6,7 @@
 // the window asks the program's main window to close. Alt+Enter and F11
 // belong to the presenter.
 #include "platform/window/events.h"
+#include "platform/window/gamepad.h"
 
 #include "platform/ddraw/presenter.h"
 #include "platform/input/input.h"
@@ -215,6 +216,9 @@ bool EnsureSdl()
     if (SDL_WasInit(SDL_INIT_VIDEO) || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 ||
         SDL_InitSubSystem(SDL_INIT_EVENTS) == 0)
         p.sdlReady = true;
+    // The first game controller or joystick feeds joystick 1.
+    if (p.sdlReady)
+        platform_gamepad::Start();
     // Relative motion arrives unscaled: the cursor moves by raw deltas.
     SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
     return p.sdlReady;
@@ -249,7 +253,9 @@ void Handle(const SDL_Event& e)
         if (!IsForeignWindow(e.button.windowID))
             Button(e.button);
         break;
-    default: break;
+    default:
+        platform_gamepad::Handle(e);
+        break;
     }
 }
 
