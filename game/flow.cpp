@@ -256,7 +256,6 @@ void StartPuzzle(LONG lLevel, LONG lPuzzle, const PUZZLE* pTest)
         ApplyAmbientLight(3);
         if (pTest) {
             ShowPuzzle(a, b, g.lMinesRemaining);
-            Call(FlowSeams().pfnRefreshStatus);
             return;
         }
     } else {
@@ -270,7 +269,6 @@ void StartPuzzle(LONG lLevel, LONG lPuzzle, const PUZZLE* pTest)
         g.lResumePuzzle = b;
     }
     ShowPuzzle(a, b, g.lMinesRemaining);
-    Call(FlowSeams().pfnRefreshStatus);
 }
 
 void GameTick()

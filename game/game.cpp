@@ -1,5 +1,7 @@
 #include "game/game.h"
 
+#include "game/flow.h"
+
 #include "sound/dxsound.h"
 
 #include <cmath>
@@ -34,6 +36,8 @@ void ShowPuzzle(LONG level, LONG puzzle, LONG mines)
     g.lLevel = level;
     g.lPuzzle = puzzle;
     g.lMinesRemaining = mines;
+    if (FlowSeams().pfnRefreshStatus)
+        FlowSeams().pfnRefreshStatus();
 }
 
 void EditorStatus(LONG level, LONG puzzle)
@@ -43,6 +47,8 @@ void EditorStatus(LONG level, LONG puzzle)
     g.ActivePuzzle.bTesting = FALSE;
     g.lLives = -1;
     g.lMinesRemaining = -1;
+    if (FlowSeams().pfnRefreshStatus)
+        FlowSeams().pfnRefreshStatus();
 }
 
 LONG CountDestructibleCubes()

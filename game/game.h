@@ -66,9 +66,11 @@ void SetMinesRemaining(LONG n);
 // Values of a new game: 4 lives, level and puzzle 0, score 0, no mine count,
 // the high score from the stored best.
 void NewGameValues();
-// Sets level, puzzle and mines remaining and refreshes the status display.
+// Sets level, puzzle and mines remaining and refreshes the status display
+// (through the flow's refresh seam).
 void ShowPuzzle(LONG level, LONG puzzle, LONG mines);
-// Sets level and puzzle for the editor, with lives and mines not shown.
+// Sets level and puzzle for the editor, with lives and mines not shown, and
+// refreshes the status display.
 void EditorStatus(LONG level, LONG puzzle);
 // Number of destructible cubes left on the playing area; 0 = solved.
 LONG CountDestructibleCubes();
