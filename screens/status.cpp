@@ -56,8 +56,15 @@ STATUSBARS& S()
 
 STATUSVIEW CurrentView()
 {
-    return STATUSVIEW{g.lLevel,    g.lPuzzle,   g.lLives, g.lMinesRemaining, g.lScore, g.lHighScore,
-                      g.ActivePuzzle.bTesting ? TRUE : FALSE, g.fTutorial ? TRUE : FALSE, GetLanguage()};
+    return STATUSVIEW{g.lLevel,
+                      g.lPuzzle,
+                      g.lLives,
+                      g.lMinesRemaining,
+                      g.lScore,
+                      g.lHighScore,
+                      g.ActivePuzzle.bTesting ? TRUE : FALSE,
+                      g.fTutorial ? TRUE : FALSE,
+                      GetLanguage()};
 }
 
 // A string of the table with its inserts filled, into a fixed buffer; empty
@@ -114,9 +121,7 @@ void DrawBarText(HDC hdc, LONG x, LONG y, int alignment, COLORREF colour, const 
         box.left = x - 200;
         format |= DT_RIGHT;
         break;
-    default:
-        box.left = x;
-        break;
+    default: box.left = x; break;
     }
     box.right = box.left + 200;
     SetTextColor(hdc, colour);
@@ -167,11 +172,17 @@ int DrawBar(const RENDEROBJECT* r, bool fTop)
     STATUSBARS& s = S();
     if (!r || !s.hdcBar)
         return 0;
-    HDC target = r->hdc;
-    if (r->surface && r->surface->GetDC(&target) != DD_OK)
-        return 0;
+    // Surfaces and the contexts of bitmaps hold 32-bit pixels; a context
+    // without pixels has nothing to draw on.
     int width = 0, height = 0, pitch = 0;
-    std::uint32_t* pixels = gdi::ContextPixels(target, &width, &height, &pitch);
+    std::uint32_t* pixels = nullptr;
+    if (r->surface) {
+        pixels = r->surface->Pixels();
+        width = pitch = r->surface->Width();
+        height = r->surface->Height();
+    } else {
+        pixels = gdi::ContextPixels(r->hdc, &width, &height, &pitch);
+    }
     const RECT& bar = r->object;
     RECT area = bar;
     if (r->clip.right > r->clip.left && r->clip.bottom > r->clip.top) {
@@ -192,8 +203,6 @@ int DrawBar(const RENDEROBJECT* r, bool fTop)
             std::copy(from, from + (area.right - area.left), pixels + static_cast<std::size_t>(y) * pitch + area.left);
         }
     }
-    if (r->surface)
-        r->surface->ReleaseDC(target);
     return 1;
 }
 
@@ -213,10 +222,8 @@ int BarCallback(ANIMOBJECT* po, svcAnimObject code, long lParam)
         }
         return 1;
     }
-    case svcaoDraw:
-        return DrawBar(reinterpret_cast<const RENDEROBJECT*>(lParam), po == s.pTop);
-    default:
-        return 1;
+    case svcaoDraw: return DrawBar(reinterpret_cast<const RENDEROBJECT*>(lParam), po == s.pTop);
+    default: return 1;
     }
 }
 
@@ -241,14 +248,12 @@ bool InGameOrEditor(LONG state)
     case gsPaused:
     case gsPuzzleWon:
     case gsEditor:
-    case gsSweep:
-        return true;
-    default:
-        return false;
+    case gsSweep: return true;
+    default: return false;
     }
 }
 
-}  // namespace
+} // namespace
 
 int FormatGroupedNumber(LONG lValue, char* pszBuffer, int cchBuffer)
 {

@@ -20,15 +20,15 @@ class ANIMWINDOW;
 constexpr unsigned short kStatusBarDepth = 5;
 
 // String ids of the bars' font and texts.
-constexpr UINT idsStatusFont = 20;        // "Arial,-%1,BI"
-constexpr UINT idsStatusLevel = 21;       // "Level %1, Puzzle %2"
-constexpr UINT idsStatusHighScore = 22;   // "High Score: %1"
-constexpr UINT idsStatusScore = 23;       // "Current Score: %1"
-constexpr UINT idsStatusLives = 24;       // "Lives Remaining: %1"
-constexpr UINT idsStatusMines = 25;       // "Mines Remaining: %1"
-constexpr UINT idsStatusEditLevel = 50;   // "Edit Level %1, Puzzle %2"
-constexpr UINT idsStatusTestLevel = 66;   // "Test Level %1, Puzzle %2"
-constexpr UINT idsStatusTutorial = 75;    // "Tutorial"
+constexpr UINT idsStatusFont = 20;      // "Arial,-%1,BI"
+constexpr UINT idsStatusLevel = 21;     // "Level %1, Puzzle %2"
+constexpr UINT idsStatusHighScore = 22; // "High Score: %1"
+constexpr UINT idsStatusScore = 23;     // "Current Score: %1"
+constexpr UINT idsStatusLives = 24;     // "Lives Remaining: %1"
+constexpr UINT idsStatusMines = 25;     // "Mines Remaining: %1"
+constexpr UINT idsStatusEditLevel = 50; // "Edit Level %1, Puzzle %2"
+constexpr UINT idsStatusTestLevel = 66; // "Test Level %1, Puzzle %2"
+constexpr UINT idsStatusTutorial = 75;  // "Tutorial"
 
 // Colours of the bars' lines and texts.
 constexpr COLORREF clrStatusLine = RGB(146, 245, 141);
@@ -44,11 +44,11 @@ constexpr int kStatusTextChars = 128;
 // The texts of the bars for the current values and language; an empty text
 // is not shown. fBottomBar tells whether the bottom bar exists at all.
 struct STATUSTEXTS {
-    char szLevel[kStatusTextChars];      // top bar, left
-    char szHighScore[kStatusTextChars];  // top bar, middle
-    char szScore[kStatusTextChars];      // top bar, right
-    char szLives[kStatusTextChars];      // bottom bar, left
-    char szMines[kStatusTextChars];      // bottom bar, right
+    char szLevel[kStatusTextChars];     // top bar, left
+    char szHighScore[kStatusTextChars]; // top bar, middle
+    char szScore[kStatusTextChars];     // top bar, right
+    char szLives[kStatusTextChars];     // bottom bar, left
+    char szMines[kStatusTextChars];     // bottom bar, right
     BOOL fBottomBar;
 };
 void GetStatusTexts(STATUSTEXTS* pTexts);

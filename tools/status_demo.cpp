@@ -28,7 +28,10 @@ namespace {
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 
-int WindowService(ANIMWINDOW*, svcAnimWindow, unsigned, long) { return 1; }
+int WindowService(ANIMWINDOW*, svcAnimWindow, unsigned, long)
+{
+    return 1;
+}
 
 LRESULT MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {

@@ -313,7 +313,7 @@ TEST_F(StatusBars, AGameDrawsBothBarsWithTheirLinesAndTexts)
     EXPECT_EQ(Shown(2, 2), 0u);
     EXPECT_EQ(Shown(400, h - 4), Xrgb(clrStatusLine));
     EXPECT_EQ(Shown(400, h - 3), Xrgb(clrStatusLineShadow));
-    EXPECT_EQ(Shown(2, h - 4), 0u);  // the lines start a little in
+    EXPECT_EQ(Shown(2, h - 4), 0u); // the lines start a little in
     EXPECT_EQ(Shown(400, h), Xrgb(kGrey));
     EXPECT_EQ(Shown(400, kHeight - h - 1), Xrgb(kGrey));
     EXPECT_EQ(Shown(400, kHeight - h + 3), Xrgb(clrStatusLine));
@@ -361,7 +361,7 @@ TEST_F(StatusBars, EditorAndTutorialHaveTheTopBarOnly)
     aw->RenderFrame();
     EXPECT_EQ(Shown(400, kHeight - 1), Xrgb(kGrey));
     EXPECT_GT(Inked(0, 0, 300, 20), 0);
-    EXPECT_EQ(Inked(300, 0, kWidth, 20), 0);  // no scores
+    EXPECT_EQ(Inked(300, 0, kWidth, 20), 0); // no scores
 
     g.lGameState = gsPuzzleStart;
     NewGameValues();
@@ -390,7 +390,7 @@ TEST_F(StatusBars, TheBarsGoWhenTheGameEndsAndFollowTheWindowSize)
     // A smaller screen gets thinner bars once they are rebuilt.
     g.lGameState = gsPlaying;
     MoveWindow(child, 0, 0, 640, 480, TRUE);
-    ASSERT_EQ(aw->SetBackground(kGrey, 0, 0, 0x80000000, 0x80000000), 1);  // the resize made a new one
+    ASSERT_EQ(aw->SetBackground(kGrey, 0, 0, 0x80000000, 0x80000000), 1); // the resize made a new one
     RebuildStatusBars();
     EXPECT_EQ(StatusBarHeight(), 21);
     aw->RenderFrame();
