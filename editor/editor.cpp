@@ -258,6 +258,8 @@ template <typename T> bool AppendZeroed(T** array, LONG* count)
     return true;
 }
 
+bool Inside(const RECT& rc, LONG x, LONG y) { return x >= rc.left && x < rc.right && y >= rc.top && y < rc.bottom; }
+
 bool HasDestructible(const PUZZLE& p)
 {
     for (const auto& row : p.aFormation)
@@ -828,6 +830,20 @@ LRESULT EditorHook(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
     EDITOR& l = E();
     if (!l.fOpen || g.lGameState != gsEditor || l.fControlsDisabled)
         return 0;
+    // The panel and the load dialog take the mouse where they are; no cell
+    // lies under them.
+    if (msg >= WM_MOUSEMOVE && msg <= WM_RBUTTONDOWN) {
+        const LONG x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+        ANIMWINDOW* w = EditorSeams().pWindow;
+        const bool inPanel = w && Inside(EditorPanelLayout(w->GetWidth(), w->GetHeight()).rcPanel, x, y);
+        if (inPanel || l.fLoadDialog) {
+            if (msg == WM_LBUTTONDOWN && EditorPanelOps().pfnClick)
+                EditorPanelOps().pfnClick(x, y);
+            if (inPanel)
+                RemoveCursor();
+            return 0;
+        }
+    }
     switch (msg) {
     case WM_MOUSEMOVE: PickCell(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); break;
     case WM_LBUTTONDOWN:

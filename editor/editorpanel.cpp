@@ -53,18 +53,18 @@ EDITORPANELLAYOUT EditorPanelLayout(LONG screenWidth, LONG screenHeight)
     out.rcMinesText = textRow(y);
     y += line + gap;
 
-    // Longer and shorter side by side left and right of the centre line,
-    // wider and narrower under them.
+    // Longer and shorter (20 by 36) side by side left and right of the
+    // centre line, wider and narrower (36 by 20) under them, each as large
+    // as its bitmap.
     out.rcSizeCaption = textRow(y);
     y += line + 3;
     const LONG centre = left + width / 2;
-    const LONG half = (width - 15) / 2;
-    out.rcLonger = Rect(centre - 2 - half, y, half, 36);
-    out.rcShorter = Rect(centre + 3, y, half, 36);
+    out.rcLonger = Rect(centre - 2 - 20, y, 20, 36);
+    out.rcShorter = Rect(centre + 3, y, 20, 36);
     y += 36 + 5;
-    out.rcWider = centred(width - 10, y, 20);
+    out.rcWider = centred(36, y, 20);
     y += 20 + 5;
-    out.rcNarrower = centred(width - 10, y, 20);
+    out.rcNarrower = centred(36, y, 20);
     return out;
 }
 
@@ -84,7 +84,7 @@ void FormatMinesText(LONG mines, char* out, int cch)
     std::snprintf(out, static_cast<std::size_t>(cch), "%ld", static_cast<long>(mines));
 }
 
-LOADDIALOGLAYOUT LoadDialogLayout(LONG screenWidth, LONG screenHeight)
+LOADDIALOGLAYOUT LoadDialogLayout(LONG screenWidth, LONG screenHeight, LONG rows, LONG buttonHeight)
 {
     LOADDIALOGLAYOUT out{};
     out.ptTitle = POINT{screenWidth / 4, screenHeight / 5};
@@ -93,11 +93,58 @@ LOADDIALOGLAYOUT LoadDialogLayout(LONG screenWidth, LONG screenHeight)
     out.xPuzzles = screenWidth / 6 + screenWidth / 3;
     out.yFirst = screenHeight / 10 + screenHeight / 5;
     out.lGap = 5;
+    // The puzzle column stands where the Load button begins: a long column
+    // would run into it.
+    if (rows > 0) {
+        const LONG columnsBottom = out.yFirst + rows * (buttonHeight + out.lGap) - out.lGap;
+        out.ptLoad.y = std::max<LONG>(out.ptLoad.y, columnsBottom + 3 * out.lGap);
+    }
     return out;
+}
+
+namespace {
+
+bool Inside(const RECT& rc, LONG x, LONG y) { return x >= rc.left && x < rc.right && y >= rc.top && y < rc.bottom; }
+
+// The value under x on a value control lying across rc: the track runs from
+// 3 pixels inside its left end to 3 pixels inside its right end.
+LONG ValueAt(const RECT& rc, LONG x, LONG minimum, LONG maximum)
+{
+    const LONG start = rc.left + 3, length = std::max<LONG>(1, rc.right - rc.left - 6);
+    const LONG offset = std::clamp<LONG>(x - start, 0, length);
+    return minimum + static_cast<LONG>(static_cast<long long>(maximum - minimum) * offset / length);
+}
+
+}  // namespace
+
+LONG EditorPanelHit(const EDITORPANELLAYOUT& layout, LONG x, LONG y, LONG* pValue)
+{
+    for (LONG kind = 1; kind <= 5; ++kind)
+        if (Inside(layout.aRcCubes[kind - 1], x, y))
+            return kind;
+    if (Inside(layout.rcSpeed, x, y)) {
+        if (pValue)
+            *pValue = ValueAt(layout.rcSpeed, x, -100, 100);
+        return 1001;
+    }
+    if (Inside(layout.rcMines, x, y)) {
+        if (pValue)
+            *pValue = ValueAt(layout.rcMines, x, 1, 20);
+        return 1002;
+    }
+    const struct {
+        const RECT* rc;
+        LONG id;
+    } arrows[] = {{&layout.rcNarrower, 1003}, {&layout.rcWider, 1004}, {&layout.rcShorter, 1005},
+                  {&layout.rcLonger, 1006}};
+    for (const auto& a : arrows)
+        if (Inside(*a.rc, x, y))
+            return a.id;
+    return 0;
 }
 
 EDITORPANELOPS& EditorPanelOps()
 {
-    static EDITORPANELOPS ops{};
+    static EDITORPANELOPS ops = DrawnEditorPanelOps();
     return ops;
 }

@@ -28,6 +28,10 @@ struct EDITORPANELLAYOUT {
     LONG lFontHeight;        // pixel height of the editor font
 };
 EDITORPANELLAYOUT EditorPanelLayout(LONG screenWidth, LONG screenHeight);
+// The control of the panel at a point (a cube kind 1 to 5, or 1001 to
+// 1006), 0 for none; on a value control *pValue receives the value under the
+// point (speed -100 to 100, mines 1 to 20).
+LONG EditorPanelHit(const EDITORPANELLAYOUT& layout, LONG x, LONG y, LONG* pValue);
 
 // Bitmap ids: the cube buttons' images by kind (1 to 5) and the arrows'.
 LONG CubeButtonBitmap(LONG kind);
@@ -67,13 +71,16 @@ struct LOADDIALOGVIEW {
 };
 struct LOADDIALOGLAYOUT {
     POINT ptTitle;       // (width / 4, height / 5)
-    POINT ptLoad;        // (width / 2, height * 0.4); Cancel 10 pixels right of it
+    POINT ptLoad;        // (width / 2, height * 0.4) or below the columns; Cancel 10 pixels right of it
     LONG xLevels;        // width / 3
     LONG xPuzzles;       // width / 6 + width / 3
     LONG yFirst;         // height / 10 + height / 5
     LONG lGap;           // 5 pixels between buttons of a column
 };
-LOADDIALOGLAYOUT LoadDialogLayout(LONG screenWidth, LONG screenHeight);
+// With the rows of the longer column and the buttons' height given, the
+// Load and Cancel buttons move down below the columns where they would
+// cover their last buttons.
+LOADDIALOGLAYOUT LoadDialogLayout(LONG screenWidth, LONG screenHeight, LONG rows = 0, LONG buttonHeight = 0);
 constexpr COLORREF kLoadTitleColour = RGB(192, 255, 255);
 constexpr COLORREF kLoadButtonColour = RGB(192, 192, 255);
 
@@ -94,6 +101,14 @@ struct EDITORPANELOPS {
     // Shows (or rebuilds) the load dialog; removes it.
     void (*pfnShowLoadDialog)(ANIMWINDOW* pWindow, const LOADDIALOGVIEW& view);
     void (*pfnRemoveLoadDialog)();
+    // A press of the left button on the panel (window pixels). Controls that
+    // take the mouse themselves leave this null; the editor never picks
+    // cells through the panel.
+    void (*pfnClick)(LONG x, LONG y);
 };
-// The table in use; the default draws nothing.
+// The table in use; at start the panel drawn by the editor itself.
 EDITORPANELOPS& EditorPanelOps();
+// The panel drawn by the editor itself: one object showing the captions,
+// the cube kinds in their colours, the two values on their tracks and the
+// size arrows; presses are mapped with EditorPanelHit. It has no load dialog.
+EDITORPANELOPS DrawnEditorPanelOps();

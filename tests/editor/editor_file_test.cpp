@@ -454,6 +454,9 @@ TEST(EditorPanelLayout, EverythingFitsThePanelInEveryMode)
     EXPECT_EQ(d.xLevels, 266);
     EXPECT_EQ(d.xPuzzles, 133 + 266);
     EXPECT_EQ(d.yFirst, 60 + 120);
+    // Ten rows of 20 pixels would reach the Load button: it moves below them.
+    EXPECT_EQ(LoadDialogLayout(800, 600, 2, 20).ptLoad.y, 240);
+    EXPECT_EQ(LoadDialogLayout(800, 600, 10, 20).ptLoad.y, 180 + 10 * 25 - 5 + 15);
 }
 
 }  // namespace
