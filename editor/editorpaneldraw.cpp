@@ -261,10 +261,10 @@ void Create(ANIMWINDOW* pWindow, LONG lKind, LONG lSpeed, LONG lMines)
     p.lMines = lMines;
     p.fEnabled = true;
     p.layout = EditorPanelLayout(pWindow->GetWidth(), pWindow->GetHeight());
-    char* spec = FormatText(TextId(idsEditorFont), "%lu", static_cast<unsigned long>(p.layout.lFontHeight));
-    if (spec) {
-        p.hFont = FontFromSpec(spec);
-        ReleaseText(spec);
+    char* description = FormatText(TextId(idsEditorFont), "%lu", static_cast<unsigned long>(p.layout.lFontHeight));
+    if (description) {
+        p.hFont = FontFromSpec(description);
+        ReleaseText(description);
     }
     const LONG ids[4] = {idbNarrower, idbWider, idbShorter, idbLonger};
     for (int i = 0; i < 4; ++i) {
