@@ -1,6 +1,6 @@
 #include "game/flow.h"
 
-#include "editor/editorentry.h"
+#include "editor/editor.h"
 #include "editor/tutorial.h"
 #include "game/field.h"
 #include "game/game.h"

@@ -3,6 +3,7 @@
 // the game's own sound calls.
 #pragma once
 
+#include "editor/editor.h"
 #include "editor/tutorial.h"
 #include "game/avatar.h"
 #include "game/levelintro.h"
@@ -51,6 +52,7 @@ struct GAME {
     RENDER Render;
     CONTROLS Controls;
     TUTORIAL Tutorial;
+    EDITOR Editor;
     LEVELINTRO LevelIntro;
     PAUSEINFO Pause;
 };

@@ -2,7 +2,7 @@
 // recorded, frames run through the frame order of play.
 #pragma once
 
-#include "editor/editorentry.h"
+#include "editor/editor.h"
 #include "fixture.h"
 #include "editor/tutorial.h"
 #include "input/controls.h"
@@ -27,6 +27,8 @@ protected:
     }
     void TearDown() override
     {
+        g.Editor.bModified = FALSE;
+        CloseEditor();
         EndGame(false);
         ReleaseLevelList(&g.Levels);
         FlowSeams() = FLOWSEAMS{};

@@ -136,27 +136,30 @@ TEST_F(Flow, AnEditorTestNeverUsesLivesAndReturnsToTheEditor)
     // Dying.
     g.lGameState = gsDead;
     ExpireState();
-    EXPECT_EQ(g.lLives, 4);
-    EXPECT_FALSE(g.ActivePuzzle.bTesting == TRUE && g.lGameState != gsMenu);
-    ASSERT_NE(EditorReturnedPuzzle(), nullptr);
-    EXPECT_EQ(EditorReturnedPuzzle()->aFormation[0][2], ckBlue);
-    EXPECT_EQ(EditorReturnedPuzzle()->lMines, 5);
+    // No restart took a life: the editor is back, showing no lives.
+    EXPECT_EQ(g.lGameState, gsEditor);
+    EXPECT_EQ(g.lLives, -1);
+    EXPECT_TRUE(fEditorOpen());
+    EXPECT_EQ(g.Editor.Puzzle.aFormation[0][2], ckBlue);
+    EXPECT_EQ(g.Editor.Puzzle.lMines, 5);
+    EXPECT_EQ(g.Editor.lLevel, 3);
+    EXPECT_EQ(g.Editor.lPuzzle, 2);
 
     // Winning.
-    p.lMines = 6;
-    StartGame(&p, 3, 2);
+    g.Editor.Puzzle.lMines = 6;
+    TestPuzzle();
+    EXPECT_TRUE(g.ActivePuzzle.bTesting);
     g.lGameState = gsPuzzleWon;
     ExpireState();
-    EXPECT_EQ(g.lGameState, gsMenu);
-    EXPECT_EQ(EditorReturnedPuzzle()->lMines, 6);
+    EXPECT_EQ(g.lGameState, gsEditor);
+    EXPECT_EQ(g.Editor.Puzzle.lMines, 6);
 
     // Pausing.
-    p.lMines = 7;
-    StartGame(&p, 3, 2);
+    g.Editor.Puzzle.lMines = 7;
+    TestPuzzle();
     PauseGame();
-    EXPECT_EQ(g.lGameState, gsMenu);
-    EXPECT_EQ(EditorReturnedPuzzle()->lMines, 7);
-    EXPECT_EQ(g.lLives, 4);
+    EXPECT_EQ(g.lGameState, gsEditor);
+    EXPECT_EQ(g.Editor.Puzzle.lMines, 7);
 }
 
 TEST_F(Flow, PausingBetweenRollsKeepsTheTimeLeft)
