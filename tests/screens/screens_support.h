@@ -30,18 +30,25 @@ inline std::vector<std::pair<UINT, WPARAM>> g_mainMessages;
 // Run on every idle call before the message is pumped; lets a test act
 // while a nested frame loop runs.
 inline std::function<void()> g_onIdle;
+// Once the queue delivered its quit message every idle call stops the loop,
+// as the game's quit flag does.
+inline bool g_quit = false;
 
 inline int Host(ANIMWINDOW* w, svcAnimWindow code, unsigned wParam, long lParam)
 {
     if (g_chain && !g_chain(w, code, wParam, lParam))
         return 0;
     if (code == svcawIdle) {
+        if (g_quit)
+            return 0;
         if (g_onIdle)
             g_onIdle();
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
+            if (msg.message == WM_QUIT) {
+                g_quit = true;
                 return 0;
+            }
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -53,6 +60,10 @@ inline LRESULT MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_COMMAND)
         g_mainMessages.emplace_back(msg, wParam);
+    // The display's own window may report a close as the tests tear their
+    // windows down; the test windows stay until the test ends.
+    if (msg == WM_CLOSE)
+        return 0;
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
@@ -77,6 +88,7 @@ protected:
         RegisterClassA(&wc);
         clock_control::UseSteppedClock(1000);
         g_mainMessages.clear();
+        g_quit = false;
         m_main = CreateWindowExA(0, "ScreensTestMain", "test", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr,
                                  nullptr, nullptr, nullptr);
         ASSERT_TRUE(IsWindow(m_main));
@@ -104,6 +116,15 @@ protected:
     // Input as the window system delivers it to the animation window.
     void Mouse(UINT msg, int x, int y) { SendMessageA(m_child, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, At(x, y)); }
     void KeyUp(int vk) { SendMessageA(m_child, WM_KEYUP, static_cast<WPARAM>(vk), 0); }
+    // A key released later, when the frame loop pumps it.
+    void PostKeyUp(int vk) { PostMessageA(m_child, WM_KEYUP, static_cast<WPARAM>(vk), 0); }
+    // Dispatches what the queue holds (commands posted to the main window).
+    void Pump()
+    {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
     void Frames(int n)
     {
         for (int i = 0; i < n; ++i)

@@ -1,0 +1,26 @@
+// The puzzle editor's entries that the menus call: Edit Puzzles and the
+// editor menu's commands. The editor connects them; with a null entry the
+// menus do what they can themselves: Edit Puzzles shows the editor menu over
+// an empty scene, Quit Editor and Previous Menu go back to the main menu,
+// and the other editor commands do nothing.
+#pragma once
+
+#include "platform/base/types.h"
+
+struct EDITORHOOKS {
+    // Edit Puzzles (503): the editor opens; the menus then set the editor
+    // state and show the editor menu.
+    void (*pfnOpenEditor)();
+    // Quit Editor (521) or Previous Menu (509) in the editor: the editor
+    // closes; the menus then set the main-menu state and show the main menu.
+    void (*pfnCloseEditor)();
+    void (*pfnNewPuzzle)();  // 517
+    void (*pfnLoadPuzzle)(); // 518
+    void (*pfnSavePuzzle)(); // 519
+    void (*pfnEncryption)(); // 520
+    // 522, after the menu and the title scene were removed.
+    void (*pfnTestPuzzle)();
+    // The editor's own controls are disabled while a message box is shown.
+    void (*pfnEnableControls)(BOOL fEnable);
+};
+EDITORHOOKS& EditorHooks();

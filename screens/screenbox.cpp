@@ -1,0 +1,278 @@
+#include "screens/screenbox.h"
+
+#include "anim/animobj.h"
+#include "anim/animwin.h"
+#include "game/game.h"
+#include "platform/ddraw/ddraw.h"
+#include "platform/input/input.h"
+#include "screens/ac_button.h"
+#include "screens/acpaint.h"
+#include "screens/editorhooks.h"
+#include "screens/menus.h"
+#include "sound/dxsound.h"
+#include "support/fontdesc.h"
+#include "support/format.h"
+#include "support/textres.h"
+
+#include <algorithm>
+#include <cstdarg>
+
+namespace {
+SCREENBOX s{};
+
+constexpr unsigned short kPanelDepth = 80;
+constexpr unsigned short kButtonDepth = 79;
+constexpr unsigned kSlide = 50; // wParam of the slide's sequencer messages
+constexpr COLORREF kclrPanel = RGB(1, 142, 225);
+constexpr COLORREF kclrPanelLight = RGB(5, 193, 255);
+constexpr COLORREF kclrPanelDark = RGB(96, 3, 202);
+constexpr COLORREF kclrPanelText = RGB(0, 0, 64);
+constexpr UINT idsBoxFont = 43;
+
+int PanelService(ANIMOBJECT*, svcAnimObject code, long lParam)
+{
+    if (code != svcaoDraw || !s.pPanel)
+        return 1;
+    auto* r = reinterpret_cast<RENDEROBJECT*>(lParam);
+    if (!r)
+        return 0;
+    HDC dc = r->hdc;
+    if (r->surface && r->surface->GetDC(&dc) != DD_OK)
+        return 0;
+    if (!dc)
+        return 0;
+    const RECT& rc = r->object;
+    acpaint::Fill(dc, rc, kclrPanel);
+    acpaint::HLine(dc, rc.left, rc.right - 1, rc.top, kclrPanelLight);
+    acpaint::VLine(dc, rc.left, rc.top, rc.bottom - 1, kclrPanelLight);
+    acpaint::HLine(dc, rc.left, rc.right - 1, rc.bottom - 1, kclrPanelDark);
+    acpaint::VLine(dc, rc.right - 1, rc.top, rc.bottom - 1, kclrPanelDark);
+    const RECT text{rc.left + 10, rc.top + 7, rc.right - 10, rc.bottom - 25};
+    acpaint::Text(dc, s.hFont, s.pszText, text, DT_CENTER | DT_WORDBREAK | DT_VCENTER, kclrPanelText);
+    if (r->surface)
+        r->surface->ReleaseDC(dc);
+    return 1;
+}
+
+int AnswerOf(int button)
+{
+    switch (s.nType) {
+    case mbtOkCancel: return button == 0 ? mbaOk : mbaCancel;
+    case mbtYesNo: return button == 0 ? mbaYes : mbaNo;
+    default: return mbaOk;
+    }
+}
+
+// The answer of a box that is taken away without a choice.
+int DefaultAnswer()
+{
+    return s.apButtons[1] ? AnswerOf(1) : AnswerOf(0);
+}
+
+void Choose(int button)
+{
+    if (!s.pPanel || s.nAnswer || s.fClosing || button < 0 || button > 1 || !s.apButtons[button])
+        return;
+    s.nAnswer = AnswerOf(button);
+}
+
+LRESULT ButtonCommand(HWND, UINT msg, WPARAM wParam, LPARAM)
+{
+    if (msg == WM_COMMAND)
+        MessageBoxCommand(static_cast<LONG>(LOWORD(wParam)));
+    return 0;
+}
+
+LRESULT KeyHook(HWND, UINT msg, WPARAM wParam, LPARAM)
+{
+    if (msg != WM_KEYUP || !s.pPanel || s.nAnswer)
+        return 0;
+    switch (wParam) {
+    case VK_RETURN:
+    case VK_SPACE:
+    case 'J':
+    case 'Y': Choose(0); return 1;
+    case VK_ESCAPE:
+    case 'N':
+        if (!s.apButtons[1])
+            return 0;
+        Choose(1);
+        return 1;
+    default: return 0;
+    }
+}
+
+AC_BUTTON* MakeButton(ANIMWINDOW* w, LONG id, UINT idsLabel)
+{
+    AC_BUTTON* b = CreateButton(w, id, bsCentred, kButtonDepth);
+    b->SetFont(s.hFont);
+    char* label = LoadTextAlloc(idsLabel);
+    b->SetText(label);
+    ReleaseText(label);
+    b->SetColor(acHot, kclrPanel);
+    b->SetColor(acFace, kclrPanelText);
+    b->SetColor(acShadow, kclrPanelDark);
+    b->SetColor(acHighlight, kclrPanelLight);
+    b->SetCommandTarget(&ButtonCommand);
+    b->SizeToContent();
+    return b;
+}
+
+// The buttons stand at the panel's lower right: the second (or a single
+// first) with its right edge 10 pixels in and its bottom 7 pixels up, the
+// first 5 pixels to the left of the second.
+void PlaceButtons(LONG left, LONG top)
+{
+    LONG x = left + kBoxWidth - 10;
+    const LONG bottom = top + kBoxHeight - 7;
+    for (int i = 1; i >= 0; --i) {
+        AC_BUTTON* b = s.apButtons[i];
+        if (!b)
+            continue;
+        LONG w = 0, h = 0;
+        b->GetSize(&w, &h);
+        b->SetPosition(x - w, bottom - h);
+        x -= w + 5;
+    }
+}
+
+void ReleaseBox()
+{
+    ANIMOBJECT* panel = s.pPanel;
+    s.pPanel = nullptr;
+    for (AC_BUTTON*& b : s.apButtons)
+        if (b) {
+            AC_BUTTON* button = b;
+            b = nullptr;
+            DestroyControl(button);
+        }
+    delete panel;
+    ReleaseText(s.pszText);
+    s.pszText = nullptr;
+    if (s.hFont) {
+        DeleteObject(s.hFont);
+        s.hFont = nullptr;
+    }
+}
+
+// Moves the panel to position p of the slide: 0 to 50 in from above the
+// screen to its centre, 51 to 100 on from the centre off the bottom, eased
+// in and out.
+void Slide(ANIMWINDOW* w, LONG p)
+{
+    p = std::clamp<LONG>(p, 0, 100);
+    const LONG width = w->GetWidth(), height = w->GetHeight();
+    const double t = (p <= 50 ? p : p - 50) / 50.0;
+    const double eased = t < 0.5 ? 2 * t * t : 1 - 2 * (1 - t) * (1 - t);
+    const LONG centre = (height - kBoxHeight) / 2;
+    const double top = p <= 50 ? -kBoxHeight + eased * (centre + kBoxHeight) : centre + eased * (height - centre);
+    const LONG left = (width - kBoxWidth) / 2;
+    s.pPanel->SetPosition(left, static_cast<LONG>(top));
+    PlaceButtons(left, static_cast<LONG>(top));
+    s.lStep = p;
+    if (p == 1 || p == 51)
+        PlayGameSound(sndSlide, false, true);
+    if (p == 50 || p == 100)
+        StopGameSound(sndSlide);
+    if (p == 100)
+        ReleaseBox();
+}
+
+// Queues one half of the slide, a position per frame, and plays it; 0 when
+// the frame loop was stopped.
+int PlaySlide(ANIMWINDOW* w, LONG first)
+{
+    const long frame = w->GetNextFrameNumber();
+    long k = 0;
+    for (LONG p = first; p < first + 49; p += 6)
+        w->SetSequence(frame + k++, kSlide, p);
+    w->SetSequence(frame + k, kSlide, first + 49);
+    return w->AnimateSequence();
+}
+} // namespace
+
+const SCREENBOX& ScreenBox()
+{
+    return s;
+}
+
+int ScreenMessageBox(int type, LONG idText, const char* descriptor, ...)
+{
+    ANIMWINDOW* w = GetMenuWindow();
+    if (!w || s.pPanel)
+        return 0;
+    va_list args;
+    va_start(args, descriptor);
+    char* text = FormatTextV(TextId(static_cast<UINT>(idText)), descriptor, args);
+    va_end(args);
+
+    w->BeginFrame();
+    EnableMenuEntries(FALSE);
+    if (EditorHooks().pfnEnableControls)
+        EditorHooks().pfnEnableControls(FALSE);
+    s = SCREENBOX{};
+    s.nType = std::clamp(type, static_cast<int>(mbtClose), static_cast<int>(mbtYesNo));
+    s.pszText = text;
+    s.hFont = FontFromSpec(TextId(idsBoxFont));
+    s.pPanel = new ANIMOBJECT(w, kPanelDepth, &PanelService, 0);
+    const LONG left = (w->GetWidth() - kBoxWidth) / 2;
+    RECT r{left, -kBoxHeight, left + kBoxWidth, 0};
+    s.pPanel->SetRect(&r);
+    static const UINT kFirst[] = {112, 41, 39}, kSecond[] = {0, 42, 40};
+    s.apButtons[0] = MakeButton(w, kBoxFirstButton, kFirst[s.nType]);
+    if (s.nType != mbtClose)
+        s.apButtons[1] = MakeButton(w, kBoxSecondButton, kSecond[s.nType]);
+    PlaceButtons(left, -kBoxHeight);
+    w->EndFrame();
+
+    const int fRunning = PlaySlide(w, 1);
+    // Without the slide's frame service the panel is put in place here.
+    if (fRunning && s.pPanel && s.lStep != 50)
+        Slide(w, 50);
+    w->SetHook(&KeyHook, 1);
+    while (fRunning && s.pPanel) {
+        if (s.nAnswer) {
+            s.fClosing = TRUE;
+            PlaySlide(w, 51);
+            break;
+        }
+        if (!w->Animate(1))
+            break;
+    }
+    w->RemoveHook(&KeyHook);
+    const int answer = s.nAnswer ? s.nAnswer : DefaultAnswer();
+    // A slide cut short (the loop was stopped) or not driven takes the box
+    // away at once.
+    if (s.pPanel)
+        ReleaseBox();
+    s = SCREENBOX{};
+    EnableMenuEntries(TRUE);
+    if (EditorHooks().pfnEnableControls)
+        EditorHooks().pfnEnableControls(TRUE);
+    return answer;
+}
+
+void ShowScreenMessage(LONG idText)
+{
+    ScreenMessageBox(mbtClose, idText, nullptr);
+}
+
+bool AskScreenYesNo(LONG idText)
+{
+    return ScreenMessageBox(mbtYesNo, idText, nullptr) == mbaYes;
+}
+
+int MessageBoxService(ANIMWINDOW* window, svcAnimWindow code, unsigned wParam, long lParam)
+{
+    if (code == svcawSequence && wParam == kSlide && s.pPanel && window)
+        Slide(window, lParam);
+    return 1;
+}
+
+void MessageBoxCommand(LONG id)
+{
+    if (id == kBoxFirstButton)
+        Choose(0);
+    else if (id == kBoxSecondButton)
+        Choose(1);
+}
