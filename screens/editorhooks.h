@@ -24,3 +24,9 @@ struct EDITORHOOKS {
     void (*pfnEnableControls)(BOOL fEnable);
 };
 EDITORHOOKS& EditorHooks();
+
+// Connects the puzzle editor and the menus both ways: these entries call the
+// editor's commands, and the editor's seams show its menu, remove the menu
+// and ask and tell through the on-screen message box. The editor's window
+// becomes the menus' when it has none yet (SetMenuWindow first).
+void InstallEditorLinks();

@@ -17,7 +17,8 @@ struct MENUHOOKS {
     // The title scene behind the title-layout menus.
     void (*pfnShowTitleScene)();
     void (*pfnHideTitleScene)();
-    // Height of the bottom status bar in pixels (0 without bars). Null: 0.
+    // Height of the bottom status bar in pixels (0 without it). Null: the
+    // status display's own StatusBottomBarHeight.
     LONG (*pfnStatusBarHeight)();
     // The display quality setting changed (the scene may follow it at once).
     void (*pfnDisplayQualityChanged)();

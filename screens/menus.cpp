@@ -12,6 +12,7 @@
 #include "screens/editorhooks.h"
 #include "screens/menuhooks.h"
 #include "screens/screenbox.h"
+#include "screens/status.h"
 #include "shell/cursor.h"
 #include "shell/settings.h"
 #include "sound/dxsound.h"
@@ -270,7 +271,7 @@ void ShowLanguageButton()
     ColourEntry(b, kLanguageEntryIndex);
     LONG w = 0, h = 0;
     b->GetSize(&w, &h);
-    const LONG bar = MenuHooks().pfnStatusBarHeight ? MenuHooks().pfnStatusBarHeight() : 0;
+    const LONG bar = MenuHooks().pfnStatusBarHeight ? MenuHooks().pfnStatusBarHeight() : StatusBottomBarHeight();
     b->SetPosition(0, ScreenHeight() - bar - h);
     b->Enable(s.fEnabled);
     s.pLanguage = b;

@@ -3,6 +3,7 @@
 // and the editor menu's defaults.
 #include "screens_support.h"
 
+#include "editor/editor.h"
 #include "game/flow.h"
 #include "game/game.h"
 #include "screens/ac_button.h"
@@ -387,4 +388,21 @@ TEST_F(Menu, TheFlagButtonSwitchesTheLanguageAndShowsTheMenuAgain)
     ShowPauseMenu();
     Menus().pLanguage->GetPosition(&x, &y);
     EXPECT_EQ(y + h, kHeight - 24);
+}
+
+TEST_F(Menu, WithTheEditorLinkedItsCommandsRunTheRealEditor)
+{
+    InstallEditorLinks();
+    ShowMainMenu();
+    MenuCommand(mcEditPuzzles);
+    EXPECT_TRUE(fEditorOpen());
+    EXPECT_EQ(g.lGameState, gsEditor);
+    EXPECT_EQ(Menus().pCurrent, &EditorMenu);
+    ASSERT_NE(EditorSeams().pfnShowEditorMenu, nullptr);
+    EXPECT_EQ(EditorSeams().pWindow, aw);
+    MenuCommand(mcQuitEditor);
+    EXPECT_FALSE(fEditorOpen());
+    EXPECT_EQ(g.lGameState, gsMenu);
+    EXPECT_EQ(Menus().pCurrent, &MainMenu);
+    EditorSeams() = EDITORSEAMS{};
 }
