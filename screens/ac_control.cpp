@@ -117,9 +117,7 @@ int AC_CONTROL::ObjectService(ANIMOBJECT* object, svcAnimObject code, long lPara
     if (!control)
         return code == svcaoHitTest || code == svcaoMayFocus ? 0 : 1;
     switch (static_cast<int>(code)) {
-    case svcaoMove:
-        control->Step();
-        return 1;
+    case svcaoMove: control->Step(); return 1;
     case svcaoDraw: {
         auto* r = reinterpret_cast<RENDEROBJECT*>(lParam);
         if (!r)
@@ -143,10 +141,8 @@ int AC_CONTROL::ObjectService(ANIMOBJECT* object, svcAnimObject code, long lPara
         const auto* pt = reinterpret_cast<const POINT*>(lParam);
         return pt && control->HitTest(*pt) ? 1 : 0;
     }
-    case svcaoMayFocus:
-        return 1;
-    default:
-        return 1;
+    case svcaoMayFocus: return 1;
+    default: return 1;
     }
 }
 
@@ -534,8 +530,8 @@ void AC_VALUE::SetRange(LONG minimum, LONG maximum)
 {
     m_lMinimum = minimum;
     m_lMaximum = maximum;
-    const long long values = (maximum > minimum ? static_cast<long long>(maximum) - minimum
-                                                : static_cast<long long>(minimum) - maximum) + 1;
+    const long long values =
+        (maximum > minimum ? static_cast<long long>(maximum) - minimum : static_cast<long long>(minimum) - maximum) + 1;
     m_lTicks = static_cast<LONG>(std::min<long long>(values, 10));
     SetValue(m_lValue);
 }
@@ -720,8 +716,8 @@ void AC_VALUE::Draw(HDC hdc, const RECT& rc)
         acpaint::Fill(hdc, rc, face);
     const bool vertical = (m_dwStyle & vsVertical) != 0;
     const LONG start = TrackStart(), length = TrackLength(), groove = GrooveStart();
-    const RECT g = vertical ? RECT{groove, start, groove + 4, start + length}
-                            : RECT{start, groove, start + length, groove + 4};
+    const RECT g =
+        vertical ? RECT{groove, start, groove + 4, start + length} : RECT{start, groove, start + length, groove + 4};
     // The groove: sunken, with a black inner line at the top and left.
     const COLORREF hot = ColorOf(acHot);
     if (hot != kclrNone)

@@ -27,15 +27,14 @@
 MENUTABLE MainMenu = {1, 5, {mcStartGame, mcChangeOptions, mcChangeVideoMode, mcEditPuzzles, mcQuitVarno, 0}, {}};
 MENUTABLE OptionsMenu = {
     1, 6, {mcSoundEffects, mcBackgroundMusic, mcSelectControls, mcStartAtLevel, mcShowTutorial, mcPreviousMenu}, {}};
-MENUTABLE VideoMenu = {1,
-                       6,
-                       {mcHigherResolution, mcLowerResolution, mcHigherColorDepth, mcLowerColorDepth, mcDisplayQuality,
-                        mcPreviousMenu},
-                       {}};
+MENUTABLE VideoMenu = {
+    1,
+    6,
+    {mcHigherResolution, mcLowerResolution, mcHigherColorDepth, mcLowerColorDepth, mcDisplayQuality, mcPreviousMenu},
+    {}};
 MENUTABLE PauseMenu = {
     1, 6, {mcResumeGame, mcSoundEffects, mcBackgroundMusic, mcSelectControls, mcQuitGame, mcQuitVarno}, {}};
-MENUTABLE EditorMenu = {
-    0, 6, {mcNewPuzzle, mcLoadPuzzle, mcSavePuzzle, mcEncryption, mcTestPuzzle, mcQuitEditor}, {}};
+MENUTABLE EditorMenu = {0, 6, {mcNewPuzzle, mcLoadPuzzle, mcSavePuzzle, mcEncryption, mcTestPuzzle, mcQuitEditor}, {}};
 
 MENUHOOKS& MenuHooks()
 {
@@ -401,8 +400,7 @@ char* MenuEntryLabel(LONG command)
     case mcEncryption: return FormatText(TextId(58), nullptr);
     case mcQuitEditor: return FormatText(TextId(59), nullptr);
     case mcTestPuzzle: return FormatText(TextId(65), nullptr);
-    case mcShowTutorial:
-        return FormatText(TextId(72), "%m", static_cast<unsigned>(st.fShowTutorial ? idsYes : idsNo));
+    case mcShowTutorial: return FormatText(TextId(72), "%m", static_cast<unsigned>(st.fShowTutorial ? idsYes : idsNo));
     case mcStartAtLevel: return FormatText(TextId(108), "%lu", static_cast<unsigned>(st.lStartLevel));
     case mcDisplayQuality: {
         const int level = DisplayQualityLevel(st.dwDisplayQuality);
@@ -439,9 +437,9 @@ void ShowMenu(MENUTABLE* menu)
         const bool title = menu->fTitleLayout != 0;
         s.lLineHeight = static_cast<LONG>(height * (title ? 0.42 : 0.37) / 9);
         s.lTop = static_cast<LONG>(height * (title ? 0.5 : 0.52));
-        char* spec = FormatText(TextId(idsMenuFont), "%lu", static_cast<unsigned>(s.lLineHeight));
-        s.hFont = spec ? FontFromSpec(spec) : nullptr;
-        ReleaseText(spec);
+        char* description = FormatText(TextId(idsMenuFont), "%lu", static_cast<unsigned>(s.lLineHeight));
+        s.hFont = description ? FontFromSpec(description) : nullptr;
+        ReleaseText(description);
         s.fFontTitleLayout = menu->fTitleLayout;
     }
     const LONG left = static_cast<LONG>(width * (menu->fTitleLayout ? 0.3 : 0.02));

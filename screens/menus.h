@@ -52,7 +52,7 @@ constexpr int kMenuEntries = 6;
 struct MENUTABLE {
     LONG fTitleLayout; // 1: the title layout; 0: the editor layout
     LONG nEntries;
-    LONG aCommands[kMenuEntries]; // 0: no entry
+    LONG aCommands[kMenuEntries];       // 0: no entry
     AC_BUTTON* apButtons[kMenuEntries]; // while the menu is shown
 };
 
@@ -63,16 +63,16 @@ extern MENUTABLE PauseMenu;
 extern MENUTABLE EditorMenu;
 
 struct MENUSTATE {
-    ANIMWINDOW* pWindow;  // where menus and message boxes are drawn
-    MENUTABLE* pCurrent;  // null: no menu shown
-    HFONT hFont;          // null until needed; dropped on a change of layout or mode
+    ANIMWINDOW* pWindow; // where menus and message boxes are drawn
+    MENUTABLE* pCurrent; // null: no menu shown
+    HFONT hFont;         // null until needed; dropped on a change of layout or mode
     LONG fFontTitleLayout;
     LONG lLineHeight;
     LONG lTop;
-    BOOL fSavedCursor;   // the cursor wish when the menu was shown
-    LONG lHue;           // 0 to 199
-    LONG lPulse;         // 0 to 999
-    BOOL fEnabled;       // the entries answer (not while a message box is shown)
+    BOOL fSavedCursor; // the cursor wish when the menu was shown
+    LONG lHue;         // 0 to 199
+    LONG lPulse;       // 0 to 999
+    BOOL fEnabled;     // the entries answer (not while a message box is shown)
     AC_BUTTON* pLanguage;
     GRAPHIC* apgrFlags[2]; // bitmaps 120 and 121, loaded on first use
 };

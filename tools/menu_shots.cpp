@@ -104,7 +104,8 @@ bool SavePng(const std::string& path, const std::vector<std::uint32_t>& pixels, 
         z.push_back(static_cast<std::uint8_t>(n >> 8));
         z.push_back(static_cast<std::uint8_t>(~n));
         z.push_back(static_cast<std::uint8_t>(~n >> 8));
-        z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at), raw.begin() + static_cast<std::ptrdiff_t>(at + n));
+        z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
+                 raw.begin() + static_cast<std::ptrdiff_t>(at + n));
     }
     Put32(z, (b << 16) | a);
     std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

@@ -251,10 +251,10 @@ TEST_F(Menu, DisplayQualityStepsDownAndWrapsToExcellent)
         MenuCommand(mcDisplayQuality);
         seen.push_back(Label(VideoMenu, mcDisplayQuality));
     }
-    EXPECT_EQ(seen, (std::vector<std::string>{
-                        "  Display Quality (Now Excellent)   ", "  Display Quality (Now Good)   ",
-                        "  Display Quality (Now Moderate)   ", "  Display Quality (Now Faster)   ",
-                        "  Display Quality (Now Fastest)   ", "  Display Quality (Now Excellent)   "}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"  Display Quality (Now Excellent)   ", "  Display Quality (Now Good)   ",
+                                        "  Display Quality (Now Moderate)   ", "  Display Quality (Now Faster)   ",
+                                        "  Display Quality (Now Fastest)   ", "  Display Quality (Now Excellent)   "}));
     g.Settings.dwDisplayQuality = 3;
     RefreshMenuEntry(mcDisplayQuality);
     EXPECT_EQ(Label(VideoMenu, mcDisplayQuality), "  Display Quality (Now Fastest)   ");

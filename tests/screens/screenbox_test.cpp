@@ -87,8 +87,8 @@ protected:
 
 TEST_F(Box, YesNoKeysAnswerYesOrNo)
 {
-    const std::vector<std::pair<int, int>> cases{{'Y', mbaYes}, {'J', mbaYes},        {VK_RETURN, mbaYes},
-                                                 {VK_SPACE, mbaYes}, {'N', mbaNo}, {VK_ESCAPE, mbaNo}};
+    const std::vector<std::pair<int, int>> cases{{'Y', mbaYes},      {'J', mbaYes}, {VK_RETURN, mbaYes},
+                                                 {VK_SPACE, mbaYes}, {'N', mbaNo},  {VK_ESCAPE, mbaNo}};
     for (const auto& [key, answer] : cases) {
         KeysWhenOpen({key});
         EXPECT_EQ(ScreenMessageBox(mbtYesNo, idsResumeQuestion, nullptr), answer) << "key " << key;
