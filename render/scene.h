@@ -89,3 +89,15 @@ SCENESERVICES SetSceneServices(const SCENESERVICES* services);
 
 // The bitmap ids of the twelve textures in table order.
 constexpr WORD kTextureBitmaps[kTextureCount] = {106, 104, 107, 105, 108, 109, 110, 111, 112, 113, 114, 115};
+
+// ---- between window points and the field ----
+
+// The window point where the centre of field square (x, z) is seen.
+bool SquareToScreen(LONG x, LONG z, long* psx, long* psy);
+// The field square seen at a window point (where the line of sight meets
+// the floor's plane; it may lie off the field, which the caller checks).
+bool ScreenToSquare(long sx, long sy, LONG* px, LONG* pz);
+// The cube seen at a window point: the grid cell of the nearest cube there
+// (the figure or gravel in front of it do not hide it). False when no cube
+// is seen there.
+bool CubeAtScreen(long sx, long sy, LONG* px, LONG* pz);
