@@ -26,15 +26,33 @@ constexpr WORD kBitmapType = 2; // the resource type of bitmaps
 // over what lies behind them.
 constexpr DWORD kRenderMode = D3DRMRENDERMODE_BLENDEDTRANSPARENCY | D3DRMRENDERMODE_SORTEDTRANSPARENCY;
 
-int LibraryEnable3d(ANIMWINDOW* paw) { return paw ? paw->Enable3d(TRUE) : 0; }
-IDirect3DRM2* LibraryGetDirect3d() { return Display ? Display->GetDirect3d() : nullptr; }
-IDirect3DRMFrame2* LibraryGetRoot(ANIMWINDOW* paw) { return paw ? paw->Get3dRootFrame() : nullptr; }
-IDirect3DRMFrame2* LibraryGetCamera(ANIMWINDOW* paw) { return paw ? paw->Get3dCameraFrame() : nullptr; }
+int LibraryEnable3d(ANIMWINDOW* paw)
+{
+    return paw ? paw->Enable3d(TRUE) : 0;
+}
+IDirect3DRM2* LibraryGetDirect3d()
+{
+    return Display ? Display->GetDirect3d() : nullptr;
+}
+IDirect3DRMFrame2* LibraryGetRoot(ANIMWINDOW* paw)
+{
+    return paw ? paw->Get3dRootFrame() : nullptr;
+}
+IDirect3DRMFrame2* LibraryGetCamera(ANIMWINDOW* paw)
+{
+    return paw ? paw->Get3dCameraFrame() : nullptr;
+}
 
 SCENESERVICES s_services{};
 
-int Enable3d(ANIMWINDOW* paw) { return (s_services.pfnEnable3d ? s_services.pfnEnable3d : LibraryEnable3d)(paw); }
-IDirect3DRM2* GetDirect3d() { return (s_services.pfnGetDirect3d ? s_services.pfnGetDirect3d : LibraryGetDirect3d)(); }
+int Enable3d(ANIMWINDOW* paw)
+{
+    return (s_services.pfnEnable3d ? s_services.pfnEnable3d : LibraryEnable3d)(paw);
+}
+IDirect3DRM2* GetDirect3d()
+{
+    return (s_services.pfnGetDirect3d ? s_services.pfnGetDirect3d : LibraryGetDirect3d)();
+}
 IDirect3DRMFrame2* GetRoot(ANIMWINDOW* paw)
 {
     return (s_services.pfnGetRootFrame ? s_services.pfnGetRootFrame : LibraryGetRoot)(paw);
@@ -85,8 +103,8 @@ bool LoadSceneResources(IDirect3DRM2* pd3d)
     ReleaseSceneTextures();
     ReleaseFlags();
     for (int i = 0; i < kTextureCount; ++i)
-        if (FAILED(pd3d->LoadTextureFromResource(nullptr, MAKEINTRESOURCEA(kTextureBitmaps[i]), MAKEINTRESOURCEA(kBitmapType),
-                                                 &g.Render.aTextures[i])))
+        if (FAILED(pd3d->LoadTextureFromResource(nullptr, MAKEINTRESOURCEA(kTextureBitmaps[i]),
+                                                 MAKEINTRESOURCEA(kBitmapType), &g.Render.aTextures[i])))
             return false;
     g.Render.pgrFlagEsperanto = LoadFlag(kFlagEsperanto);
     g.Render.pgrFlagEnglish = LoadFlag(kFlagEnglish);
@@ -197,8 +215,13 @@ void RebuildScene()
         for (CUBE& c : row) {
             if (!c.pVisual)
                 continue;
-            KEPTCUBE k{&c, {}, c.pVisual->fSizeX, c.pVisual->fSizeY, c.pVisual->fSizeZ,
-                       c.pVisual->pShowingIn != nullptr, c.pVisual->pReflection != nullptr};
+            KEPTCUBE k{&c,
+                       {},
+                       c.pVisual->fSizeX,
+                       c.pVisual->fSizeY,
+                       c.pVisual->fSizeZ,
+                       c.pVisual->pShowingIn != nullptr,
+                       c.pVisual->pReflection != nullptr};
             k.transform = D3DMATRIX{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
             if (c.pFrame)
                 c.pFrame->GetTransform(&k.transform);

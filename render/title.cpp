@@ -15,7 +15,10 @@ constexpr float kTwoPi = 6.28318531f;
 // The letter tiles are textures 7 to 11.
 constexpr LONG kFirstLetterTexture = 7;
 
-TITLEINFO& T() { return g.TitleInfo; }
+TITLEINFO& T()
+{
+    return g.TitleInfo;
+}
 
 } // namespace
 

@@ -66,7 +66,10 @@ unsigned BuildVideoModeList()
     return s_list.count;
 }
 
-const ACCEPTEDMODELIST& AcceptedVideoModes() { return s_list; }
+const ACCEPTEDMODELIST& AcceptedVideoModes()
+{
+    return s_list;
+}
 
 void FreeVideoModeList()
 {

@@ -12,9 +12,15 @@ std::uint32_t U32(const unsigned char* p)
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-unsigned U16(const unsigned char* p) { return static_cast<unsigned>(p[0]) | static_cast<unsigned>(p[1]) << 8; }
+unsigned U16(const unsigned char* p)
+{
+    return static_cast<unsigned>(p[0]) | static_cast<unsigned>(p[1]) << 8;
+}
 
-std::uint32_t Xrgb(unsigned r, unsigned g, unsigned b) { return 0xFF000000u | r << 16 | g << 8 | b; }
+std::uint32_t Xrgb(unsigned r, unsigned g, unsigned b)
+{
+    return 0xFF000000u | r << 16 | g << 8 | b;
+}
 
 } // namespace
 

@@ -53,8 +53,7 @@ TEST(DibImage, PaletteRowsComeOutTopFirstInTheirColours)
     ASSERT_TRUE(DecodeDib(dib.data(), dib.size(), &w, &h, &px));
     EXPECT_EQ(w, 3);
     EXPECT_EQ(h, 2);
-    EXPECT_EQ(px, (std::vector<std::uint32_t>{0xFF00FF80, 0xFF00FF80, 0xFFFF0000, 0xFFFF0000, 0xFF000000,
-                                              0xFF00FF80}));
+    EXPECT_EQ(px, (std::vector<std::uint32_t>{0xFF00FF80, 0xFF00FF80, 0xFFFF0000, 0xFFFF0000, 0xFF000000, 0xFF00FF80}));
 }
 
 TEST(DibImage, SmallAndTrueColourDepthsAndTopDownRows)

@@ -59,8 +59,7 @@ TEST_F(SceneSetUp, TheSceneGetsItsModeDeviceLookTexturesAndFlags)
     ASSERT_NE(r.pLightCamera, nullptr);
 
     IDirect3DRMDevice2* device = aw->Get3dDevice();
-    EXPECT_EQ(device->GetRenderMode(),
-              D3DRMRENDERMODE_BLENDEDTRANSPARENCY | D3DRMRENDERMODE_SORTEDTRANSPARENCY);
+    EXPECT_EQ(device->GetRenderMode(), D3DRMRENDERMODE_BLENDEDTRANSPARENCY | D3DRMRENDERMODE_SORTEDTRANSPARENCY);
     EXPECT_EQ(device->GetTextureQuality(), D3DRMTEXTURE_LINEAR);
     EXPECT_TRUE(device->GetDither());
     // Shade, light and fill stay as the window keeps them.
@@ -76,8 +75,8 @@ TEST_F(SceneSetUp, TheSceneGetsItsModeDeviceLookTexturesAndFlags)
         EXPECT_EQ(t->GetHeight(), side);
         int w = 0, h = 0;
         std::vector<std::uint32_t> pixels;
-        ASSERT_TRUE(LoadResourceImage(nullptr, MAKEINTRESOURCEA(kTextureBitmaps[i]), MAKEINTRESOURCEA(2), &w, &h,
-                                      &pixels));
+        ASSERT_TRUE(
+            LoadResourceImage(nullptr, MAKEINTRESOURCEA(kTextureBitmaps[i]), MAKEINTRESOURCEA(2), &w, &h, &pixels));
         EXPECT_EQ(t->GetPixels()[0] & 0xFFFFFF, pixels[0] & 0xFFFFFF);
         EXPECT_EQ(t->GetPixels()[w * h / 2 + 7] & 0xFFFFFF, pixels[w * h / 2 + 7] & 0xFFFFFF);
     }

@@ -14,7 +14,6 @@ protected:
         WindowScene::SetUp();
         ASSERT_TRUE(InitScene());
     }
-
 };
 
 } // namespace

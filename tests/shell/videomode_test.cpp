@@ -26,7 +26,10 @@ LRESULT MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 std::vector<UINT> g_noModeMessages;
-void RecordNoMode(UINT id) { g_noModeMessages.push_back(id); }
+void RecordNoMode(UINT id)
+{
+    g_noModeMessages.push_back(id);
+}
 
 // The display bound to a main window, settings in a store of the test's
 // own, and every message box recorded instead of shown.
@@ -48,8 +51,8 @@ protected:
         wc.lpfnWndProc = MainProc;
         wc.lpszClassName = "VideoModeTestMain";
         RegisterClassA(&wc);
-        main = CreateWindowExA(0, "VideoModeTestMain", "test", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
-                               nullptr, nullptr, nullptr);
+        main = CreateWindowExA(0, "VideoModeTestMain", "test", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
+                               nullptr, nullptr);
         ASSERT_EQ(Display->SetMainWindow(main), 1);
         previous = msgbox::SetHandler([this](const msgbox::Request& r) {
             boxes.push_back(r.text);

@@ -242,14 +242,15 @@ inline Picture Shrink(const Picture& in, int factor)
             unsigned r = 0, gr = 0, b = 0;
             for (int dy = 0; dy < factor; ++dy)
                 for (int dx = 0; dx < factor; ++dx) {
-                    const std::uint32_t p = in.pixels[static_cast<size_t>(y * factor + dy) * in.width + x * factor + dx];
+                    const std::uint32_t p =
+                        in.pixels[static_cast<size_t>(y * factor + dy) * in.width + x * factor + dx];
                     r += (p >> 16) & 0xFF;
                     gr += (p >> 8) & 0xFF;
                     b += p & 0xFF;
                 }
             const unsigned n = static_cast<unsigned>(factor * factor);
-            out.pixels[static_cast<size_t>(y) * out.width + x] = ((r + n / 2) / n) << 16 | ((gr + n / 2) / n) << 8 |
-                                                                  ((b + n / 2) / n);
+            out.pixels[static_cast<size_t>(y) * out.width + x] =
+                ((r + n / 2) / n) << 16 | ((gr + n / 2) / n) << 8 | ((b + n / 2) / n);
         }
     return out;
 }
