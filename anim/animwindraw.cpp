@@ -230,6 +230,14 @@ int ANIMWINDOW::AddToDirtyRegion(DIRTYREGION* region, RECT* rc)
 
 int ANIMWINDOW::ExpandDirtyRegions(DIRTYREGION* region, int fFixed)
 {
+    // Flipping redraws the whole back buffer, so no screen region is kept
+    // then; what it still holds from a blitting mode before a mode change
+    // is dropped here. (Growing it would add nothing, and the loop below
+    // would wait for a rectangle that never comes.)
+    if (region == &m_drScreen && Display && Display->GetAnimMethod() != amBlit) {
+        EmptyDirtyRegion(region);
+        return 1;
+    }
     bool again = region->count > 0;
     while (again) {
         again = false;

@@ -2,9 +2,13 @@
 // until the display goes.
 #include "anim/animwin_iface.h"
 #include "platform/d3drm/d3drm.h"
+#include "platform/resources/dibimage.h"
 
+// Textures of the display's scene load from the bitmap resources of the
+// program, as they do on the system's own retained-mode object.
 HRESULT Display3d_CreateRM(IDirect3DRM2** out)
 {
+    D3DRMSetResourceImageLoader(LoadResourceImage);
     return Direct3DRMCreate(out);
 }
 

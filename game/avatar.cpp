@@ -255,6 +255,45 @@ void AvatarShowTarget(bool fShow, float x, float z)
                                                    (150ul << 16))));
 }
 
+namespace {
+// What AvatarReleaseVisuals let go, for AvatarRebuildVisuals.
+bool s_fWasBuilt = false;
+bool s_fTargetWasShown = false;
+}  // namespace
+
+bool AvatarReleaseVisuals()
+{
+    AVATAR& a = A();
+    s_fTargetWasShown = a.pVisualTarget && a.pVisualTarget->pShowingIn;
+    ShowVisual(a.pVisualTarget, nullptr);
+    s_fWasBuilt = a.pFrameAvatar != nullptr;
+    if (s_fWasBuilt)
+        Unbuild();
+    return s_fWasBuilt;
+}
+
+void AvatarRebuildVisuals()
+{
+    AVATAR& a = A();
+    if (s_fTargetWasShown)
+        ShowVisual(a.pVisualTarget, g.Render.pFramePrimary);
+    s_fTargetWasShown = false;
+    const bool build = s_fWasBuilt && !a.pFrameAvatar;
+    s_fWasBuilt = false;
+    if (!build)
+        return;
+    const bool crushed = a.fCrushed;
+    Build(crushed);
+    if (crushed) {
+        SetFrameRotated(a.pFrameAvatar, {-1, 0, 0}, kPi / 2);
+        SetFramePosition(a.pFrameAvatar, a.X, 0, a.Z + 0.2091f);
+    } else {
+        SetFramePosition(a.pFrameAvatar, a.X, 0, a.Z);
+        SetFrameOrientation(a.pFrameAvatar, {std::cos(a.fHeading), 0, std::sin(a.fHeading)}, {0, 1, 0});
+    }
+    AnimateLimbs();
+}
+
 void AvatarCrush()
 {
     AVATAR& a = A();

@@ -41,5 +41,12 @@ void AvatarWalkTowards(float x, float z);
 void AvatarSetWalking(bool fWalking);
 void AvatarShowTarget(bool fShow, float x, float z);
 void AvatarCrush();
+// For a rebuilt scene: AvatarReleaseVisuals lets the figure's visuals and
+// frames (and the shown target marker) go while the old scene still exists,
+// and returns whether the figure was built; AvatarRebuildVisuals then builds
+// it anew in the new primary frame, where and as it stood (crushed or not),
+// and shows the marker again if it was shown.
+bool AvatarReleaseVisuals();
+void AvatarRebuildVisuals();
 // The square the figure stands on.
 void AvatarSquare(LONG* px, LONG* pz);

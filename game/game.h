@@ -10,6 +10,7 @@
 #include "game/puzzle.h"
 #include "input/controls.h"
 #include "render/render.h"
+#include "render/title.h"
 #include "shell/settings.h"
 
 // The panel of two text lines shown over the scene (failure hints, the
@@ -50,6 +51,7 @@ struct GAME {
     HINTPANEL Hint;
     AVATAR Avatar;
     RENDER Render;
+    TITLEINFO TitleInfo;
     CONTROLS Controls;
     TUTORIAL Tutorial;
     EDITOR Editor;

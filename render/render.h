@@ -11,6 +11,8 @@ class IDirect3DRMFrame2;
 class IDirect3DRMLight;
 class IDirect3DRMMaterial;
 class IDirect3DRMTexture;
+class ANIMWINDOW;
+class GRAPHIC;
 
 // Textures 1 to 6 dress the cube kinds and the field squares, 7 to 11 the
 // front faces of the title cubes and 12 their plain faces.
@@ -20,6 +22,10 @@ constexpr int kTextureCount = 12;
 // pFrameRoot and pFrameCamera, which are borrowed from the window that owns
 // the device.
 struct RENDER {
+    // The game's animation window whose 3D device carries the scene
+    // (borrowed; the shell sets it before InitScene).
+    ANIMWINDOW* paw;
+    BOOL fSetUp; // InitScene succeeded: device re-creations rebuild the scene
     IDirect3DRM2* pd3d;
     IDirect3DRMFrame2* pFrameRoot;
     IDirect3DRMFrame2* pFrameCamera;
@@ -36,6 +42,9 @@ struct RENDER {
     // Texture n is aTextures[n - 1]; a null entry is a texture that is not
     // loaded, and its representative colour stands in for it.
     IDirect3DRMTexture* aTextures[kTextureCount];
+    // The flags of the language button, loaded with the textures (owned).
+    GRAPHIC* pgrFlagEsperanto; // bitmap 120
+    GRAPHIC* pgrFlagEnglish;   // bitmap 121
     D3DVECTOR vecCameraSource;
     D3DVECTOR vecCameraTarget;
     D3DVECTOR vecCameraSourceGoal;

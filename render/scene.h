@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/base/types.h"
+#include "render/render.h"
 
 class IDirect3DRM2;
 class IDirect3DRMFrame2;
@@ -53,3 +54,50 @@ bool StepCamera();
 // Puts the camera frame at the camera source, looking at the target, both
 // relative to the root frame.
 void PlaceCamera();
+
+// ---- set-up of the whole scene on the game's animation window ----
+
+class ANIMWINDOW;
+
+// Sets the start-up video mode (failing that, message 120 and false), then
+// switches 3D on in g.Render.paw and sets up the scene: the skeleton, blended
+// and sorted transparency, linear texture filtering with dithering, the
+// textures and the flags of the language button. A failure of the 3D part
+// (stages 1 to 5: 3D on, the retained-mode object, the root frame, the
+// camera frame, the textures and bitmaps) restores the video mode and shows
+// message 121 with the stage and the library's last error; false.
+bool InitScene();
+// The window made its 3D device anew: everything the game had hung in the
+// old scene is built again in the new one, as it stood (lights, material,
+// the primary frame, the field, the figure, the cubes in new frames, mines,
+// gravel and the falling forbidden cube, the level introduction's flakes).
+// Nothing before InitScene has succeeded.
+void RebuildScene();
+// Lets the whole scene go: the skeleton, the textures and the flags.
+void ReleaseScene();
+
+// What InitScene asks of the library, replaceable so that each failure
+// stage can be brought about; null entries use the library.
+struct SCENESERVICES {
+    int (*pfnEnable3d)(ANIMWINDOW* paw);
+    IDirect3DRM2* (*pfnGetDirect3d)();
+    IDirect3DRMFrame2* (*pfnGetRootFrame)(ANIMWINDOW* paw);
+    IDirect3DRMFrame2* (*pfnGetCameraFrame)(ANIMWINDOW* paw);
+};
+// Installs services (null: the library's); returns the previous ones.
+SCENESERVICES SetSceneServices(const SCENESERVICES* services);
+
+// The bitmap ids of the twelve textures in table order.
+constexpr WORD kTextureBitmaps[kTextureCount] = {106, 104, 107, 105, 108, 109, 110, 111, 112, 113, 114, 115};
+
+// ---- between window points and the field ----
+
+// The window point where the centre of field square (x, z) is seen.
+bool SquareToScreen(LONG x, LONG z, long* psx, long* psy);
+// The field square seen at a window point (where the line of sight meets
+// the floor's plane; it may lie off the field, which the caller checks).
+bool ScreenToSquare(long sx, long sy, LONG* px, LONG* pz);
+// The cube seen at a window point: the grid cell of the nearest cube there
+// (the figure or gravel in front of it do not hide it). False when no cube
+// is seen there.
+bool CubeAtScreen(long sx, long sy, LONG* px, LONG* pz);

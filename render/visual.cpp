@@ -399,6 +399,8 @@ void CreateCube(LONG kind, LONG x, LONG z, VISUAL** ppVisual, IDirect3DRMFrame2*
 
 void CreateMineVisuals(MINE* m)
 {
+    // Weakening of the mine lights with the square of the distance.
+    constexpr float kMineGlowFalloff = 1.0f;
     RENDER& render = g.Render;
     if (!m || !ZASSERT(render.pFramePrimary, "render") || !ZASSERT(render.pd3d, "render"))
         return;
@@ -414,8 +416,14 @@ void CreateMineVisuals(MINE* m)
             sq.pFrameMine = CreateFrame(render.pFramePrimary);
             sq.pFrameLight = CreateFrame(sq.pFrameMine);
             SetFramePosition(sq.pFrameLight, 0, 0.2f, 0);
-            if (SUCCEEDED(render.pd3d->CreateLightRGB(D3DRMLIGHT_POINT, p, 0, 0, &sq.pLight)) && sq.pFrameLight)
+            if (SUCCEEDED(render.pd3d->CreateLightRGB(D3DRMLIGHT_POINT, p, 0, 0, &sq.pLight)) && sq.pFrameLight) {
+                // The glow stays around the mined squares: unweakened, the
+                // red would flood every face turned towards it across the
+                // field and the cubes' colours could no longer be told
+                // apart.
+                sq.pLight->SetQuadraticAttenuation(kMineGlowFalloff);
                 sq.pFrameLight->AddLight(sq.pLight);
+            }
             SetFramePosition(sq.pFrameMine, SquareCentreX(i), 0.005f, SquareCentreZ(k));
             sq.pVisual = MakeFlat(0, 0, 0, 1, 1, RGB(255, 150, 150), 0, 0.9f);
             ShowVisual(sq.pVisual, sq.pFrameMine);

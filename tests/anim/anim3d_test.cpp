@@ -232,3 +232,30 @@ TEST_F(Anim3dTest, TheSceneIsComposedUnderNearerObjectsAndOverDeeperOnes)
     aw->RenderFrame();
     EXPECT_EQ(Shown(nx, ny), 0xFF0000u);
 }
+
+TEST_F(Anim3dTest, ChangingTheVideoModeWith3dOnMakesTheSceneAnewAndReturns)
+{
+    ASSERT_EQ(aw->Enable3d(1), 1);
+    // Touches left from the blitting mode are still waiting for a frame
+    // when the mode changes to flipping.
+    aw->Touch(nullptr, 0);
+    host.calls.clear();
+    ASSERT_EQ(Display->SetVideoMode(640, 480, 32, amFlip), 1);
+    EXPECT_EQ(host.Count(svcaw3dDevice), 1);
+    EXPECT_EQ(host.Count(svcawVideoMode), 1);
+    ASSERT_NE(aw->Get3dViewport(), nullptr);
+    EXPECT_EQ(aw->Get3dViewport()->GetWidth(), 640u);
+    EXPECT_EQ(aw->Get3dViewport()->GetHeight(), 480u);
+    aw->RenderFrame();
+    RECT rc{};
+    aw->Get3dObject()->GetRect(&rc);
+    EXPECT_EQ(rc.right - rc.left, 640);
+    EXPECT_EQ(rc.bottom - rc.top, 480);
+
+    // And back to blitting in the desktop's mode, and once more to flipping.
+    ASSERT_EQ(Display->RestoreVideoMode(), 1);
+    aw->Touch(nullptr, 0);
+    ASSERT_EQ(Display->SetVideoMode(800, 600, 16, amFlipTriple), 1);
+    aw->RenderFrame();
+    EXPECT_EQ(aw->Get3dViewport()->GetWidth(), 800u);
+}
