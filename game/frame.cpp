@@ -7,7 +7,7 @@
 #include "platform/clock/clock.h"
 #include "render/scene.h"
 
-void PlayFrame()
+void PlayFrameSteps()
 {
     StepLevelIntro();
     // The input step: the controls during real play, then the camera follows
@@ -25,6 +25,11 @@ void PlayFrame()
             g.ActivePuzzle.dwStateEnd = GetTickCount() - 1;
     }
     GameTick();
+}
+
+void PlayFrame()
+{
+    PlayFrameSteps();
     if (g.lGameState != gsStartup && g.Render.pFrameCamera)
         PlaceCamera();
 }

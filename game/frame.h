@@ -4,3 +4,6 @@
 #pragma once
 
 void PlayFrame();
+// The same without placing the camera frame: the level introduction, the
+// input step with the camera and the game step.
+void PlayFrameSteps();

@@ -11,6 +11,7 @@
 #include "input/controls.h"
 #include "render/render.h"
 #include "render/title.h"
+#include "shell/appstate.h"
 #include "shell/settings.h"
 
 // The panel of two text lines shown over the scene (failure hints, the
@@ -57,6 +58,7 @@ struct GAME {
     EDITOR Editor;
     LEVELINTRO LevelIntro;
     PAUSEINFO Pause;
+    APPSTATE App;
 };
 
 extern GAME g;

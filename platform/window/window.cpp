@@ -1,6 +1,9 @@
 // Window objects: classes, creation and destruction, window longs, the
 // parent/child tree with its z-order, geometry, visibility, painting and
 // dialogs. The message queue, focus, capture and activation are in queue.cpp.
+// Before window.h: its resource-number macro would rewrite the function of
+// the same name that resources.h declares.
+#include "platform/resources/resources.h"
 #include "platform/window/window.h"
 
 #include "platform/base/syserror.h"
@@ -989,6 +992,16 @@ HCURSOR LoadCursorA(HINSTANCE, const char* name)
     if (name == IDC_ARROW)
         return reinterpret_cast<HCURSOR>(static_cast<std::uintptr_t>(32512));
     return nullptr;
+}
+
+HICON LoadIconA(HINSTANCE instance, const char* name)
+{
+    // The handle is the icon group resource itself: it lives as long as the
+    // program and needs no freeing.
+    HRSRC found = FindResourceA(reinterpret_cast<HMODULE>(instance), name, RT_GROUP_ICON);
+    if (!found)
+        return nullptr;
+    return reinterpret_cast<HICON>(LockResource(LoadResource(reinterpret_cast<HMODULE>(instance), found)));
 }
 
 HCURSOR SetCursor(HCURSOR cursor)

@@ -363,6 +363,8 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id);
 // Cursors: there is one, the arrow; the shape is remembered only.
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 HCURSOR LoadCursorA(HINSTANCE instance, const char* name);
+// The program's icon of that resource name (an icon group), or null.
+HICON LoadIconA(HINSTANCE instance, const char* name);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 
