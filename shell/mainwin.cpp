@@ -31,14 +31,15 @@ namespace {
 constexpr WORD kAnimWindowId = 1000;
 constexpr const char* kMainClass = "VarnoClass";
 
-// The main window: a caption-and-system-menu popup holding the animation
-// window over its whole client area. It never shows itself; the display
-// draws everything.
+// The main window: a popup holding the animation window over its whole
+// client area. It never shows itself; the display draws everything. It has
+// no caption or frame, so that its client area is exactly the rectangle the
+// display gives it for each mode and the animation window covers the screen.
 const DIALOGITEM kMainItems[] = {
     {"AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, 184, 133, kAnimWindowId},
 };
 const DIALOGTEMPLATE kMainDialog = {
-    WS_POPUP | WS_CAPTION | WS_SYSMENU, kMainClass, "Varno", "MS Sans Serif", 8, 0, 0, 184, 133, kMainItems, 1,
+    WS_POPUP, kMainClass, "Varno", "MS Sans Serif", 8, 0, 0, 184, 133, kMainItems, 1,
 };
 
 // Level-file messages are shown from the string table in the player's
@@ -145,6 +146,19 @@ void ConnectScreens(ANIMWINDOW* window)
     SetNoModeMessageProc(ShowNoModeMessage);
 }
 } // namespace
+
+HWND CreateMainWindow()
+{
+    HINSTANCE instance = nullptr;
+    if (!RegisterMainClass(instance))
+        return nullptr;
+    HWND hwnd = CreateDialogIndirectParamA(instance, &kMainDialog, nullptr, MainWindowProc, 0);
+    if (!hwnd)
+        return nullptr;
+    HideMainWindow(hwnd);
+    Display->SetMainWindow(hwnd);
+    return hwnd;
+}
 
 HACCEL VarnoAccelerators()
 {
@@ -277,14 +291,9 @@ int RunVarno(int argc, char** argv)
         SettingsDefaults(&g.Settings);
     LoadDisplayChoice();
 
-    HINSTANCE instance = nullptr;
-    if (!RegisterMainClass(instance))
-        return 0;
-    HWND hwnd = CreateDialogIndirectParamA(instance, &kMainDialog, nullptr, MainWindowProc, 0);
+    HWND hwnd = CreateMainWindow();
     if (!hwnd)
         return 0;
-    HideMainWindow(hwnd);
-    Display->SetMainWindow(hwnd);
 
     BuildVideoModeList();
     if (!ReadLevelFile()) {

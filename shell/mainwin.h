@@ -20,6 +20,10 @@ enum : WORD {
 // Runs the whole program; returns the exit code (always 0).
 int RunVarno(int argc, char** argv);
 
+// The main window with its animation window (g.App), invisible and made
+// the display's main window; null when it cannot be made.
+HWND CreateMainWindow();
+
 // Sets the quit flag and posts the quit message.
 void RequestQuit();
 // Takes one waiting message, if any: the quit message sets the quit flag,

@@ -21,10 +21,13 @@ inline bool IS_INTRESOURCE(const void* p)
 {
     return (reinterpret_cast<std::uintptr_t>(p) >> 16) == 0;
 }
+// The window header defines the same conversion as a macro; either serves.
+#ifndef MAKEINTRESOURCEA
 inline LPSTR MAKEINTRESOURCEA(WORD id)
 {
     return reinterpret_cast<LPSTR>(static_cast<std::uintptr_t>(id));
 }
+#endif
 
 #define RT_CURSOR MAKEINTRESOURCEA(1)
 #define RT_BITMAP MAKEINTRESOURCEA(2)

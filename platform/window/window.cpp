@@ -1,10 +1,8 @@
 // Window objects: classes, creation and destruction, window longs, the
 // parent/child tree with its z-order, geometry, visibility, painting and
 // dialogs. The message queue, focus, capture and activation are in queue.cpp.
-// Before window.h: its resource-number macro would rewrite the function of
-// the same name that resources.h declares.
-#include "platform/resources/resources.h"
 #include "platform/window/window.h"
+#include "platform/resources/resources.h"
 
 #include "platform/base/syserror.h"
 #include "platform/ddraw/presenter.h"

@@ -1,0 +1,192 @@
+#include "anim/animwin_iface.h"
+#include "anim/display.h"
+#include "game/game.h"
+#include "platform/clock/clock.h"
+#include "platform/input/input.h"
+#include "platform/window/window.h"
+#include "screens/menus.h"
+#include "shell/cursor.h"
+#include "shell/intro.h"
+#include "shell/mainwin.h"
+#include "tests/support/support_env.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+TEST(Intro, CaptionFadesInHoldsAndFadesOut)
+{
+    EXPECT_EQ(IntroLightness(0), 0);
+    EXPECT_EQ(IntroLightness(375), 127);
+    EXPECT_EQ(IntroLightness(749), 254);
+    EXPECT_EQ(IntroLightness(750), 255);
+    EXPECT_EQ(IntroLightness(1149), 255);
+    EXPECT_EQ(IntroLightness(1525), 127);
+    EXPECT_EQ(IntroLightness(1900), 0);
+    EXPECT_EQ(IntroLightness(2899), 0);
+    EXPECT_EQ(IntroLightness(60000), 0);
+}
+
+// The real main window with its animation window, on the stepped clock, and
+// the menus drawn in it; no level file, sound or 3D scene.
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registry = std::make_unique<supporttest::FreshRegistry>();
+        window_system::Reset();
+        AnimWindow_RegisterClass();
+        clock_control::UseSteppedClock(5000);
+        g = GAME{};
+        SettingsDefaults(&g.Settings);
+        g.Settings.fSound = FALSE;
+        hwnd = CreateMainWindow();
+        ASSERT_NE(hwnd, nullptr);
+        ASSERT_NE(g.App.pAnimWin, nullptr);
+        GetWindowRect(hwnd, &hiddenRect);
+        ASSERT_EQ(Display->SetVideoMode(640, 480, 32, amFlip), 1);
+        SetMenuWindow(g.App.pAnimWin);
+        InstallMenuSeams();
+        g.App.pAnimWin->SetTargetFrameRate(0);
+    }
+    void TearDown() override
+    {
+        EndIntro();
+        ReleaseMenus();
+        Display->RestoreVideoMode();
+        if (IsWindow(hwnd))
+            DestroyWindow(hwnd);
+        Display->SetMainWindow(nullptr);
+        window_system::Reset();
+        clock_control::UseRealClock();
+        g = GAME{};
+        registry.reset();
+    }
+    // A key pressed and released on the animation window, as the window
+    // system queues it, then the queue pumped the way the idle call does.
+    void Key(int vk)
+    {
+        PostMessageA(g.App.pAnimWin->GetWindow(), WM_KEYDOWN, static_cast<WPARAM>(vk), 0);
+        PostMessageA(g.App.pAnimWin->GetWindow(), WM_KEYUP, static_cast<WPARAM>(vk), 0);
+        while (PumpOneMessage() && HasMessages()) {
+        }
+    }
+    static bool HasMessages()
+    {
+        MSG msg;
+        return PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) != 0;
+    }
+    void DrawFrameAt(DWORD tick)
+    {
+        clock_control::SetTick(tick);
+        g.App.pAnimWin->RenderFrame();
+    }
+
+    std::unique_ptr<supporttest::FreshRegistry> registry;
+    HWND hwnd = nullptr;
+    RECT hiddenRect{};
+};
+
+TEST_F(MainWindow, StaysOutOfSightAndHostsTheAnimationWindowWithTheCallback)
+{
+    // Before any mode it lies beyond the screen's top-left corner.
+    EXPECT_LE(hiddenRect.right, 0);
+    EXPECT_LE(hiddenRect.bottom, 0);
+    EXPECT_EQ(g.App.pAnimWin->GetCallback(), &VarnoFrameCallback);
+    EXPECT_EQ(Display->GetMainWindow(), hwnd);
+    // A video mode puts the main window over the screen; the animation
+    // window covers it.
+    RECT client{};
+    GetClientRect(g.App.pAnimWin->GetWindow(), &client);
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 480);
+}
+
+TEST_F(MainWindow, QuitStopsTheLoopAtTheNextIdleCall)
+{
+    EXPECT_EQ(VarnoFrameCallback(g.App.pAnimWin, svcawIdle, 0, 0), 1);
+    HandleMainCommand(cmdQuit);
+    EXPECT_TRUE(g.App.fQuit);
+    EXPECT_EQ(VarnoFrameCallback(g.App.pAnimWin, svcawIdle, 0, 0), 0);
+}
+
+TEST_F(MainWindow, ClosingTheWindowAndAltF4RequestQuit)
+{
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(g.App.fQuit);
+
+    g.App.fQuit = FALSE;
+    MSG msg{};
+    msg.hwnd = g.App.pAnimWin->GetWindow();
+    msg.message = WM_SYSKEYDOWN;
+    msg.wParam = VK_F4;
+    input_store::SetKeyDown(VK_MENU, true);
+    EXPECT_NE(TranslateAcceleratorA(hwnd, VarnoAccelerators(), &msg), 0);
+    input_store::SetKeyDown(VK_MENU, false);
+    EXPECT_TRUE(g.App.fQuit);
+}
+
+TEST_F(MainWindow, EscapePausesPlayAndASecondEscapeResumesWithTheSameTimeLeft)
+{
+    g.lGameState = gsPlaying;
+    g.ActivePuzzle.dwRollStart = 5000 + 700;
+    g.ActivePuzzle.dwStateEnd = 5000 + 1500;
+    Key(VK_ESCAPE);
+    ASSERT_EQ(g.lGameState, gsPaused);
+    EXPECT_EQ(Menus().pCurrent, &PauseMenu);
+
+    clock_control::SetTick(9000);  // four seconds in the pause menu
+    Key(VK_F10);
+    EXPECT_EQ(g.lGameState, gsPlaying);
+    EXPECT_EQ(Menus().pCurrent, nullptr);
+    EXPECT_EQ(g.ActivePuzzle.dwRollStart, 9000u + 700);
+    EXPECT_EQ(g.ActivePuzzle.dwStateEnd, 9000u + 1500);
+}
+
+TEST_F(MainWindow, EscapeGoesBackFromTheOptionsMenuAndDoesNothingOnTheMainMenu)
+{
+    g.lGameState = gsMenu;
+    ShowMenu(&OptionsMenu);
+    Key(VK_ESCAPE);
+    EXPECT_EQ(Menus().pCurrent, &MainMenu);
+    Key(VK_ESCAPE);
+    EXPECT_EQ(Menus().pCurrent, &MainMenu);
+    EXPECT_EQ(g.lGameState, gsMenu);
+}
+
+TEST_F(MainWindow, SkipTutorialCommandIsIgnoredOutsideTheTutorial)
+{
+    g.lGameState = gsPlaying;
+    g.fTutorial = FALSE;
+    g.lLevel = 3;
+    HandleMainCommand(cmdSkipTutorial);
+    EXPECT_EQ(g.lGameState, gsPlaying);
+    EXPECT_EQ(g.lLevel, 3);
+}
+
+TEST_F(MainWindow, IntroShowsTheCaptionThenTheMainMenuWithTheCursor)
+{
+    StartIntro();
+    EXPECT_EQ(g.lGameState, gsIntro);
+    EXPECT_TRUE(fIntroCaptionShown());
+    EXPECT_FALSE(fCursorWanted());
+
+    DrawFrameAt(10000);  // the fade is measured from the first drawn frame
+    DrawFrameAt(10000 + 2899);
+    EXPECT_TRUE(fIntroCaptionShown());
+    EXPECT_EQ(Menus().pCurrent, nullptr);
+
+    DrawFrameAt(10000 + 2900);
+    EXPECT_FALSE(fIntroCaptionShown());
+    EXPECT_EQ(Menus().pCurrent, &MainMenu);
+    EXPECT_EQ(g.lGameState, gsIntro);
+    EXPECT_TRUE(fCursorWanted());
+
+    // Escape on the main menu of the intro changes nothing.
+    Key(VK_ESCAPE);
+    EXPECT_EQ(Menus().pCurrent, &MainMenu);
+}
+
+} // namespace
