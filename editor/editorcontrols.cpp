@@ -43,6 +43,22 @@ constexpr COLORREF kDialogFace = RGB(22, 28, 80);
 constexpr COLORREF kDialogChosenFace = RGB(52, 64, 160);
 constexpr COLORREF kDialogHighlight = RGB(112, 124, 220);
 constexpr COLORREF kDialogShadow = RGB(8, 10, 36);
+// The dialog stands on a dark plate framed in the buttons' edge colours,
+// so that it reads as one piece over the empty scene.
+constexpr COLORREF kDialogPlate = RGB(10, 13, 40);
+constexpr unsigned short kDialogPlateDepth = 92;
+constexpr LONG kDialogMargin = 18;
+
+// The panel's controls in the system's button colours, every edge line
+// drawn; the chosen cube kind on a lighter face.
+constexpr COLORREF kChosenCubeFace = RGB(236, 236, 236);
+
+void PanelColours(AC_CONTROL* c, bool fChosen = false)
+{
+    c->SetColor(acHighlight, GetSysColor(COLOR_BTNHIGHLIGHT));
+    c->SetColor(acShadow, GetSysColor(COLOR_BTNSHADOW));
+    c->SetColor(acHot, fChosen ? kChosenCubeFace : GetSysColor(COLOR_BTNFACE));
+}
 
 // A button or value control of the panel keeps the rectangle the panel gives
 // it rather than growing to its content.
@@ -90,6 +106,8 @@ struct PANEL {
     GRAPHIC* apgrArrowsPressed[4] = {};
     // The load dialog.
     ANIMWINDOW* pDialogWindow = nullptr;
+    ANIMOBJECT* pPlate = nullptr;
+    HFONT hTitleFont = nullptr;
     AC_LABEL* pTitle = nullptr;
     PANELBUTTON* pLoad = nullptr;
     PANELBUTTON* pCancel = nullptr;
@@ -248,6 +266,41 @@ void ArrowPictures(LONG idBitmap, GRAPHIC** ppNormal, GRAPHIC** ppPressed)
 
 // ---- the load dialog ----------------------------------------------------------------
 
+// The title in the editor's face at twice the editor font's height.
+HFONT TitleFont(ANIMWINDOW* pWindow)
+{
+    PANEL& p = s_panel;
+    if (!p.hTitleFont) {
+        const LONG height = std::max<LONG>(1, pWindow->GetHeight() / 26);
+        if (char* description = FormatText(TextId(idsEditorFont), "%lu", static_cast<unsigned long>(height))) {
+            p.hTitleFont = FontFromSpec(description);
+            ReleaseText(description);
+        }
+    }
+    return p.hTitleFont ? p.hTitleFont : EditorFont(pWindow);
+}
+
+int PlateService(ANIMOBJECT*, svcAnimObject code, long lParam)
+{
+    if (code != svcaoDraw)
+        return 1;
+    auto* r = reinterpret_cast<RENDEROBJECT*>(lParam);
+    if (!r)
+        return 0;
+    HDC dc = r->hdc;
+    if (r->surface && r->surface->GetDC(&dc) != DD_OK)
+        return 0;
+    if (!dc)
+        return 0;
+    const RECT& rc = r->object;
+    acpaint::Fill(dc, rc, kDialogPlate);
+    acpaint::Frame(dc, rc, kDialogHighlight);
+    acpaint::Frame(dc, RECT{rc.left + 1, rc.top + 1, rc.right - 1, rc.bottom - 1}, kDialogShadow);
+    if (r->surface)
+        r->surface->ReleaseDC(dc);
+    return 1;
+}
+
 void DialogColours(AC_BUTTON* b, bool fChosen)
 {
     b->SetColor(acText, kLoadButtonColour);
@@ -317,6 +370,11 @@ void RemoveDialog()
     DestroyControl(p.pTitle);
     p.pLoad = p.pCancel = nullptr;
     p.pTitle = nullptr;
+    delete p.pPlate;
+    p.pPlate = nullptr;
+    if (p.hTitleFont)
+        DeleteObject(p.hTitleFont);
+    p.hTitleFont = nullptr;
     p.pDialogWindow = nullptr;
     if (!p.pWindow)
         DropFont();
@@ -332,8 +390,9 @@ void ShowDialog(ANIMWINDOW* w, const LOADDIALOGVIEW& view)
     p.pDialogWindow = w;
     HFONT font = EditorFont(w);
     if (!p.pTitle) {
+        p.pPlate = new ANIMOBJECT(w, kDialogPlateDepth, &PlateService, 0);
         p.pTitle = CreateLabel(w, kControlDepth);
-        p.pTitle->SetFont(font);
+        p.pTitle->SetFont(TitleFont(w));
         p.pTitle->SetColor(acFace, kclrNone);
         p.pTitle->SetColor(acText, kLoadTitleColour);
         p.pTitle->SetText(Text(idsLoadTitle).c_str());
@@ -353,6 +412,26 @@ void ShowDialog(ANIMWINDOW* w, const LOADDIALOGVIEW& view)
            view.lLevel);
     Column(p.puzzles, view.cPuzzles, idLoadPuzzleFirst, idsLoadPuzzle, kPuzzleGroup, d.xPuzzles, d.yFirst, h, d.lGap,
            view.lPuzzle);
+
+    // The plate reaches a margin beyond the title and every button.
+    const SIZE title = acpaint::TextExtent(p.pTitle->GetFont(), p.pTitle->Text());
+    RECT area{d.ptTitle.x, d.ptTitle.y, d.ptTitle.x + title.cx, d.ptTitle.y + title.cy};
+    auto cover = [&area](const RECT& r) {
+        area = RECT{std::min(area.left, r.left), std::min(area.top, r.top), std::max(area.right, r.right),
+                    std::max(area.bottom, r.bottom)};
+    };
+    cover(load);
+    cover(cancel);
+    for (const std::vector<PANELBUTTON*>* column : {&p.levels, &p.puzzles})
+        for (PANELBUTTON* b : *column) {
+            RECT r{};
+            b->GetRect(&r);
+            cover(r);
+        }
+    RECT plate{area.left - kDialogMargin, area.top - kDialogMargin, area.right + kDialogMargin,
+               area.bottom + kDialogMargin};
+    if (p.pPlate)
+        p.pPlate->SetRect(&plate);
 }
 
 // ---- the panel's operations -------------------------------------------------------
@@ -400,8 +479,10 @@ void SetValues(LONG lSpeed, LONG lMines)
 void SelectKind(LONG lKind)
 {
     for (LONG kind = 1; kind <= 5; ++kind)
-        if (PANELBUTTON* b = s_panel.apCubes[kind - 1])
+        if (PANELBUTTON* b = s_panel.apCubes[kind - 1]) {
             b->SetChecked(kind == lKind);
+            PanelColours(b, kind == lKind);
+        }
 }
 
 PANELVALUE* NewValueControl(ANIMWINDOW* w, LONG id, const RECT& rc, LONG minimum, LONG maximum, LONG ticks)
@@ -411,6 +492,7 @@ PANELVALUE* NewValueControl(ANIMWINDOW* w, LONG id, const RECT& rc, LONG minimum
     v->SetTicks(ticks);
     v->SetRect(&rc);
     v->SetCommandTarget(&EditorHook);
+    PanelColours(v);
     return v;
 }
 
@@ -441,9 +523,9 @@ void Create(ANIMWINDOW* w, LONG lKind, LONG lSpeed, LONG lMines)
         b->SetImages(p.apgrCubes[kind - 1], nullptr);
         b->SetRect(&r);
         b->SetCommandTarget(&EditorHook);
-        b->SetChecked(kind == lKind);
         p.apCubes[kind - 1] = b;
     }
+    SelectKind(lKind);
 
     // Five ticks each: the narrow track has no room for more (speed in
     // steps of 50 from -100, so 0 has a tick of its own).
