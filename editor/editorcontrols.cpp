@@ -450,9 +450,9 @@ void Destroy()
     }
     DestroyControl(p.pSpeed);
     DestroyControl(p.pMines);
-    for (GRAPHIC*& g : p.apgrCubes) {
-        delete g;
-        g = nullptr;
+    for (GRAPHIC*& picture : p.apgrCubes) {
+        delete picture;
+        picture = nullptr;
     }
     for (int i = 0; i < 4; ++i) {
         if (p.apgrArrowsPressed[i] != p.apgrArrows[i])
@@ -463,6 +463,8 @@ void Destroy()
     DropFont();
     p = PANEL{};
 }
+
+void Enable(bool fEnable);
 
 void SetValues(LONG lSpeed, LONG lMines)
 {
@@ -542,6 +544,9 @@ void Create(ANIMWINDOW* w, LONG lKind, LONG lSpeed, LONG lMines)
         p.apArrows[i] = b;
     }
     SetValues(lSpeed, lMines);
+    // Built again while a message box is up (a new video mode): at rest too.
+    if (g.Editor.fControlsDisabled)
+        Enable(false);
 }
 
 // The value a value control shows; without the control, the edited

@@ -489,9 +489,14 @@ TEST_F(ControlPanel, ANewVideoModeBuildsThePanelAndTheDialogOnceAgain)
     EXPECT_TRUE(Button(idLoadPuzzleFirst + 1)->fChecked());
     ASSERT_NE(Button(ckGray), nullptr);
     EXPECT_TRUE(Button(ckGray)->fChecked());
-    // A message box over the dialog rests its buttons too.
+    // A message box over the dialog rests its buttons too, also when they
+    // are built again under it.
     EnableEditorControls(false);
     EXPECT_FALSE(Button(idLoadCancel)->fIsEnabled());
+    EditorService(aw, svcawVideoMode, 0, 0);
+    EXPECT_FALSE(Button(idLoadCancel)->fIsEnabled());
+    EXPECT_FALSE(Button(ckGray)->fIsEnabled());
+    EXPECT_FALSE(Value(idEditorMines)->fIsEnabled());
     ClickControl(idLoadCancel);
     EXPECT_TRUE(g.Editor.fLoadDialog);
     EnableEditorControls(true);
