@@ -830,15 +830,13 @@ LRESULT EditorHook(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
     EDITOR& l = E();
     if (!l.fOpen || g.lGameState != gsEditor || l.fControlsDisabled)
         return 0;
-    // The panel and the load dialog take the mouse where they are; no cell
-    // lies under them.
+    // The panel's and the load dialog's controls take the mouse themselves;
+    // no cell lies under them.
     if (msg >= WM_MOUSEMOVE && msg <= WM_RBUTTONDOWN) {
         const LONG x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
         ANIMWINDOW* w = EditorSeams().pWindow;
         const bool inPanel = w && Inside(EditorPanelLayout(w->GetWidth(), w->GetHeight()).rcPanel, x, y);
         if (inPanel || l.fLoadDialog) {
-            if (msg == WM_LBUTTONDOWN && EditorPanelOps().pfnClick)
-                EditorPanelOps().pfnClick(x, y);
             if (inPanel)
                 RemoveCursor();
             return 0;

@@ -102,49 +102,8 @@ LOADDIALOGLAYOUT LoadDialogLayout(LONG screenWidth, LONG screenHeight, LONG rows
     return out;
 }
 
-namespace {
-
-bool Inside(const RECT& rc, LONG x, LONG y) { return x >= rc.left && x < rc.right && y >= rc.top && y < rc.bottom; }
-
-// The value under x on a value control lying across rc: the track runs from
-// 3 pixels inside its left end to 3 pixels inside its right end.
-LONG ValueAt(const RECT& rc, LONG x, LONG minimum, LONG maximum)
-{
-    const LONG start = rc.left + 3, length = std::max<LONG>(1, rc.right - rc.left - 6);
-    const LONG offset = std::clamp<LONG>(x - start, 0, length);
-    return minimum + static_cast<LONG>(static_cast<long long>(maximum - minimum) * offset / length);
-}
-
-}  // namespace
-
-LONG EditorPanelHit(const EDITORPANELLAYOUT& layout, LONG x, LONG y, LONG* pValue)
-{
-    for (LONG kind = 1; kind <= 5; ++kind)
-        if (Inside(layout.aRcCubes[kind - 1], x, y))
-            return kind;
-    if (Inside(layout.rcSpeed, x, y)) {
-        if (pValue)
-            *pValue = ValueAt(layout.rcSpeed, x, -100, 100);
-        return 1001;
-    }
-    if (Inside(layout.rcMines, x, y)) {
-        if (pValue)
-            *pValue = ValueAt(layout.rcMines, x, 1, 20);
-        return 1002;
-    }
-    const struct {
-        const RECT* rc;
-        LONG id;
-    } arrows[] = {{&layout.rcNarrower, 1003}, {&layout.rcWider, 1004}, {&layout.rcShorter, 1005},
-                  {&layout.rcLonger, 1006}};
-    for (const auto& a : arrows)
-        if (Inside(*a.rc, x, y))
-            return a.id;
-    return 0;
-}
-
 EDITORPANELOPS& EditorPanelOps()
 {
-    static EDITORPANELOPS ops = DrawnEditorPanelOps();
+    static EDITORPANELOPS ops = ControlEditorPanelOps();
     return ops;
 }

@@ -1,7 +1,7 @@
 // The editor's panel at the right edge of the screen (cube buttons, speed and
 // mines controls, size arrows and their captions) and its load dialog, as the
 // editor sees them: a small table of operations that the on-screen controls
-// fill in, and the layout both follow.
+// fill in, and the layout they follow.
 #pragma once
 
 #include "platform/base/types.h"
@@ -28,10 +28,6 @@ struct EDITORPANELLAYOUT {
     LONG lFontHeight;        // pixel height of the editor font
 };
 EDITORPANELLAYOUT EditorPanelLayout(LONG screenWidth, LONG screenHeight);
-// The control of the panel at a point (a cube kind 1 to 5, or 1001 to
-// 1006), 0 for none; on a value control *pValue receives the value under the
-// point (speed -100 to 100, mines 1 to 20).
-LONG EditorPanelHit(const EDITORPANELLAYOUT& layout, LONG x, LONG y, LONG* pValue);
 
 // Bitmap ids: the cube buttons' images by kind (1 to 5) and the arrows'.
 LONG CubeButtonBitmap(LONG kind);
@@ -101,14 +97,12 @@ struct EDITORPANELOPS {
     // Shows (or rebuilds) the load dialog; removes it.
     void (*pfnShowLoadDialog)(ANIMWINDOW* pWindow, const LOADDIALOGVIEW& view);
     void (*pfnRemoveLoadDialog)();
-    // A press of the left button on the panel (window pixels). Controls that
-    // take the mouse themselves leave this null; the editor never picks
-    // cells through the panel.
-    void (*pfnClick)(LONG x, LONG y);
 };
-// The table in use; at start the panel drawn by the editor itself.
+// The table in use; at start the panel of on-screen controls.
 EDITORPANELOPS& EditorPanelOps();
-// The panel drawn by the editor itself: one object showing the captions,
-// the cube kinds in their colours, the two values on their tracks and the
-// size arrows; presses are mapped with EditorPanelHit. It has no load dialog.
-EDITORPANELOPS DrawnEditorPanelOps();
+// The panel and the load dialog made of on-screen controls: the panel's face
+// and captions are one object behind the controls; the cube buttons are a
+// radio group showing their kinds' textures, the speed and mines are value
+// controls, the size arrows picture buttons. The controls take the mouse
+// themselves and send their commands to EditorHook.
+EDITORPANELOPS ControlEditorPanelOps();

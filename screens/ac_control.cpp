@@ -618,6 +618,10 @@ RECT AC_VALUE::TrackRect()
 
 BOOL AC_VALUE::HitTest(POINT pt)
 {
+    // A disabled value control is not hit, so it is neither focused nor
+    // dragged.
+    if (!m_fEnabled)
+        return FALSE;
     const RECT r = Rect();
     const POINT client{pt.x + r.left, pt.y + r.top};
     if (Inside(ThumbRect(), client))

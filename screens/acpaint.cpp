@@ -99,7 +99,9 @@ void Picture(HDC hdc, GRAPHIC* picture, const RECT& rc)
     const long rw = rc.right - rc.left, rh = rc.bottom - rc.top;
     if (pw <= 0 || ph <= 0 || rw <= 0 || rh <= 0)
         return;
-    if (pw == rw && ph == rh) {
+    // A picture with a transparent colour leaves those pixels out.
+    const bool keyed = picture->fTransparent() != 0;
+    if (pw == rw && ph == rh && !keyed) {
         picture->DrawDIBTo(hdc, nullptr, rc.left, rc.top, rw, rh, 0, 0);
         return;
     }
@@ -111,7 +113,8 @@ void Picture(HDC hdc, GRAPHIC* picture, const RECT& rc)
         const long sy = (y - rc.top) * ph / rh;
         for (long x = std::max<long>(0, rc.left); x < std::min<long>(w, rc.right); ++x) {
             const long sx = (x - rc.left) * pw / rw;
-            pixels[y * pitch + x] = Xrgb(picture->GetPixel(sx, sy));
+            if (!keyed || picture->HitTest(sx, sy))
+                pixels[y * pitch + x] = Xrgb(picture->GetPixel(sx, sy));
         }
     }
 }

@@ -22,6 +22,7 @@ void Frame(HDC hdc, const RECT& rc, COLORREF colour);
 void Text(HDC hdc, HFONT font, const char* text, RECT rc, UINT format, COLORREF colour);
 // The extent of one line of text in a font.
 SIZE TextExtent(HFONT font, const char* text);
-// The picture scaled to fill rc (nearest pixel), clipped to the context.
+// The picture scaled to fill rc (nearest pixel), clipped to the context;
+// the pixels of its transparent colour, if it has one, are left out.
 void Picture(HDC hdc, GRAPHIC* picture, const RECT& rc);
 } // namespace acpaint

@@ -13,6 +13,7 @@
 #include "screens/screenbox.h"
 #include "shell/settings.h"
 #include "support/textres.h"
+#include "tools/shots_png.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -51,79 +52,6 @@ LRESULT MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-// ---- a PNG writer with stored (uncompressed) deflate blocks -----------------------
-
-std::uint32_t Crc(const std::uint8_t* p, std::size_t n, std::uint32_t crc = 0xFFFFFFFFu)
-{
-    for (std::size_t i = 0; i < n; ++i) {
-        crc ^= p[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return crc;
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
-void Chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data)
-{
-    Put32(out, static_cast<std::uint32_t>(data.size()));
-    const std::size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    Put32(out, Crc(out.data() + start, out.size() - start) ^ 0xFFFFFFFFu);
-}
-
-bool SavePng(const std::string& path, const std::vector<std::uint32_t>& pixels, int w, int h)
-{
-    std::vector<std::uint8_t> raw;
-    raw.reserve(static_cast<std::size_t>(h) * (w * 3 + 1));
-    for (int y = 0; y < h; ++y) {
-        raw.push_back(0);
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t p = pixels[static_cast<std::size_t>(y) * w + x];
-            raw.push_back(static_cast<std::uint8_t>(p >> 16));
-            raw.push_back(static_cast<std::uint8_t>(p >> 8));
-            raw.push_back(static_cast<std::uint8_t>(p));
-        }
-    }
-    std::vector<std::uint8_t> z{0x78, 0x01};
-    std::uint32_t a = 1, b = 0;
-    for (std::uint8_t c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    for (std::size_t at = 0; at < raw.size(); at += 65535) {
-        const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
-        z.push_back(at + n == raw.size() ? 1 : 0);
-        z.push_back(static_cast<std::uint8_t>(n));
-        z.push_back(static_cast<std::uint8_t>(n >> 8));
-        z.push_back(static_cast<std::uint8_t>(~n));
-        z.push_back(static_cast<std::uint8_t>(~n >> 8));
-        z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
-                 raw.begin() + static_cast<std::ptrdiff_t>(at + n));
-    }
-    Put32(z, (b << 16) | a);
-    std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<std::uint8_t> header;
-    Put32(header, static_cast<std::uint32_t>(w));
-    Put32(header, static_cast<std::uint32_t>(h));
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    Chunk(png, "IHDR", header);
-    Chunk(png, "IDAT", z);
-    Chunk(png, "IEND", {});
-    const std::string tmp = path + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-    return std::fclose(f) == 0 && ok && std::rename(tmp.c_str(), path.c_str()) == 0;
-}
-
 std::string g_folder;
 int g_failures = 0;
 
@@ -132,7 +60,7 @@ void Shot(const char* name)
     int w = 0, h = 0;
     const auto& picture = presenter::LastPicture(&w, &h);
     const std::string path = g_folder + "/" + name + ".png";
-    if (w <= 0 || !SavePng(path, picture, w, h)) {
+    if (w <= 0 || !shots::SavePng(path, picture, w, h)) {
         std::fprintf(stderr, "menu_shots: cannot write %s\n", path.c_str());
         ++g_failures;
         return;

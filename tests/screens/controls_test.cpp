@@ -362,3 +362,67 @@ TEST_F(Controls, DestroyingAControlGivesBackTheFocusTheCaptureAndItsHooks)
     EXPECT_TRUE(g_commands.empty());
     EXPECT_EQ(aw->FindObject(nullptr), nullptr);
 }
+
+namespace {
+
+TEST_F(Controls, ADisabledValueControlIsNeitherFocusedNorDraggedNorStepped)
+{
+    std::unique_ptr<AC_VALUE> v(CreateValueControl(aw, 7, vsTicks, 100));
+    v->SetCommandTarget(&CommandRecorder);
+    v->SetPosition(50, 50);
+    Frames(1);
+    v->SetRange(0, 100);
+    v->SetValue(50);
+    v->Enable(FALSE);
+    const int y = 57;
+    const LONG grabX = v->ThumbStart() + 3;
+    Mouse(WM_LBUTTONDOWN, grabX, y);
+    EXPECT_FALSE(v->fDragging());
+    EXPECT_EQ(GetFocusControl(), nullptr);
+    Mouse(WM_MOUSEMOVE, 400, y);
+    Mouse(WM_LBUTTONUP, 400, y);
+    Mouse(WM_LBUTTONDOWN, 120, y);
+    Mouse(WM_LBUTTONUP, 120, y);
+    EXPECT_EQ(v->GetValue(), 50);
+    EXPECT_TRUE(g_commands.empty());
+
+    v->Enable(TRUE);
+    Mouse(WM_LBUTTONDOWN, grabX, y);
+    EXPECT_TRUE(v->fDragging());
+    Mouse(WM_MOUSEMOVE, 400, y);
+    Mouse(WM_LBUTTONUP, 400, y);
+    EXPECT_EQ(v->GetValue(), 100);
+}
+
+// A button of the size it is given, as a panel lays its buttons out.
+class FIXEDBUTTON final : public AC_BUTTON {
+public:
+    using AC_BUTTON::AC_BUTTON;
+    void SizeToContent() override { m_fSizePending = FALSE; }
+};
+
+TEST_F(Controls, APictureButtonLeavesItsTransparentColourOutAtAnySize)
+{
+    // A 4 by 4 picture: white with a red centre of 2 by 2, white transparent.
+    GRAPHIC picture(4, 4, 32, RGB(255, 255, 255));
+    for (long y = 0; y < 4; ++y)
+        for (long x = 0; x < 4; ++x)
+            picture.SetPixel(x, y, x >= 1 && x <= 2 && y >= 1 && y <= 2 ? RGB(255, 0, 0) : RGB(255, 255, 255), 0);
+    std::unique_ptr<AC_BUTTON> same(new FIXEDBUTTON(aw, 8, bsPush, 100));
+    std::unique_ptr<AC_BUTTON> larger(new FIXEDBUTTON(aw, 9, bsPush, 100));
+    same->SetImages(&picture, &picture);
+    larger->SetImages(&picture, &picture);
+    const RECT a{100, 100, 104, 104}, b{200, 100, 208, 108};
+    same->SetRect(&a);
+    larger->SetRect(&b);
+    aw->SetBackground(RGB(0, 0, 255), 0, 0, static_cast<int>(0x80000000), static_cast<int>(0x80000000));
+    Frames(2);
+    EXPECT_EQ(Shown(100, 100), Xrgb(RGB(0, 0, 255)));
+    EXPECT_EQ(Shown(101, 101), Xrgb(RGB(255, 0, 0)));
+    EXPECT_EQ(Shown(103, 103), Xrgb(RGB(0, 0, 255)));
+    EXPECT_EQ(Shown(200, 100), Xrgb(RGB(0, 0, 255)));
+    EXPECT_EQ(Shown(204, 104), Xrgb(RGB(255, 0, 0)));
+    EXPECT_EQ(Shown(207, 107), Xrgb(RGB(0, 0, 255)));
+}
+
+} // namespace
