@@ -95,18 +95,6 @@ void FreeNarration()
     }
 }
 
-void ShowText(LONG upperId, LONG lowerId)
-{
-    TUTORIAL& t = T();
-    t.lUpperId = upperId;
-    t.lLowerId = lowerId;
-    t.szUpper[0] = t.szLower[0] = '\0';
-    if (upperId != 0)
-        LoadText(static_cast<UINT>(upperId), t.szUpper, sizeof t.szUpper);
-    if (lowerId != 0)
-        LoadText(static_cast<UINT>(lowerId), t.szLower, sizeof t.szLower);
-}
-
 const TUTORIALSTEP& Current()
 {
     return TutorialScript(T().lPuzzle)[T().lScriptStep];
@@ -122,7 +110,7 @@ void GoOn()
     switch (e.lKind) {
     case tsPlant: PlantMine(); break;
     case tsDetonate: Detonate(); break;
-    case tsText: ShowText(e.a, e.b); break;
+    case tsText: ShowTutorialText(e.a, e.b); break;
     case tsNarration:
         // The narration speaks whatever the sound setting.
         if (e.a >= 0 && e.a < kNarrations && T().aNarration[e.a])
@@ -157,6 +145,12 @@ bool ConditionHolds(const TUTORIALSTEP& e)
 }
 
 } // namespace
+
+TUTORIALSEAMS& TutorialSeams()
+{
+    static TUTORIALSEAMS seams{};
+    return seams;
+}
 
 const TUTORIALSTEP* TutorialScript(LONG lPuzzle)
 {
@@ -199,11 +193,27 @@ void SetTutorialDisplay(BOOL fOn)
         t.szUpper[0] = t.szLower[0] = '\0';
     }
     t.fDisplay = fOn ? TRUE : FALSE;
+    if (TutorialSeams().pfnDisplay)
+        TutorialSeams().pfnDisplay(t.fDisplay);
+}
+
+void ShowTutorialText(LONG upperId, LONG lowerId)
+{
+    TUTORIAL& t = T();
+    t.lUpperId = upperId;
+    t.lLowerId = lowerId;
+    t.szUpper[0] = t.szLower[0] = '\0';
+    if (upperId != 0)
+        LoadText(static_cast<UINT>(upperId), t.szUpper, sizeof t.szUpper);
+    if (lowerId != 0)
+        LoadText(static_cast<UINT>(lowerId), t.szLower, sizeof t.szLower);
+    if (TutorialSeams().pfnText)
+        TutorialSeams().pfnText();
 }
 
 void ClearTutorialText()
 {
-    ShowText(0, 0);
+    ShowTutorialText(0, 0);
 }
 
 void RefreshTutorialText()
@@ -214,5 +224,5 @@ void RefreshTutorialText()
     const LONG upper = T().lUpperId, lower = T().lLowerId;
     SetTutorialDisplay(FALSE);
     SetTutorialDisplay(TRUE);
-    ShowText(upper, lower);
+    ShowTutorialText(upper, lower);
 }

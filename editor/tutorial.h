@@ -39,6 +39,24 @@ struct TUTORIAL {
     SOUND* aNarration[kNarrations]; // while the display is on
 };
 
+// String ids of the display's font, the button's label and the text that
+// measures a line's height.
+constexpr UINT idsTutorialFont = 76; // "Arial,-%1,BI"
+constexpr UINT idsSkipTutorial = 99; // " Skip Tutorial "
+// Command of the " Skip Tutorial " button, handled by the main window.
+constexpr LONG kSkipTutorialCommand = 1033;
+
+// What the tutorial asks of the screens, which draw its two lines and the
+// " Skip Tutorial " button over the scene. A null entry draws nothing.
+struct TUTORIALSEAMS {
+    // The display was switched on (missing objects are made, showing the
+    // texts of g.Tutorial) or off (the objects go).
+    void (*pfnDisplay)(BOOL fOn);
+    // The lines' texts (szUpper, szLower) changed.
+    void (*pfnText)();
+};
+TUTORIALSEAMS& TutorialSeams();
+
 // The script of tutorial puzzle p (1..4); null for any other number.
 const TUTORIALSTEP* TutorialScript(LONG lPuzzle);
 
@@ -52,6 +70,9 @@ void TutorialStep();
 // On: loads the narration of the current language and makes the lines.
 // Off: frees them.
 void SetTutorialDisplay(BOOL fOn);
+// The lines show strings upper and lower (0: an empty line), as a text
+// element of a script does.
+void ShowTutorialText(LONG upperId, LONG lowerId);
 // Both lines empty, no text ids.
 void ClearTutorialText();
 // After a language change while a tutorial puzzle is on screen: the display

@@ -17,6 +17,14 @@ enum : LONG {
     idsHintKeyboardText = 123,
 };
 
+// What the panel asks of the screens: told after the panel was shown or
+// hidden, they draw or remove its two lines from g.Hint. A null entry draws
+// nothing (the rules run without a screen).
+struct HINTSEAMS {
+    void (*pfnChanged)();
+};
+HINTSEAMS& HintSeams();
+
 // Shows the panel with two string ids for time ms (0 = until hidden). Does
 // nothing while the panel is already shown.
 void ShowHint(LONG titleId, LONG textId, DWORD time);

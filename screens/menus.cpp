@@ -4,13 +4,13 @@
 #include "anim/display.h"
 #include "anim/graphic.h"
 #include "anim/hsl.h"
-#include "editor/tutorial.h"
 #include "game/flow.h"
 #include "game/game.h"
 #include "platform/input/input.h"
 #include "screens/ac_button.h"
 #include "screens/editorhooks.h"
 #include "screens/menuhooks.h"
+#include "screens/overlays.h"
 #include "screens/screenbox.h"
 #include "screens/status.h"
 #include "shell/cursor.h"
@@ -279,7 +279,8 @@ void ShowLanguageButton()
 void SwitchLanguage()
 {
     SetLanguage(ToggledLanguage(GetLanguage()));
-    RefreshTutorialText();
+    // The hint panel, "Game Over" and the tutorial's lines and narration.
+    RefreshOverlayTexts();
     ChangeSoundLanguage();
     // The menu's font is named by the texts of the language.
     DropFont();
