@@ -8,6 +8,7 @@
 #include "screens/editorhooks.h"
 #include "screens/menuhooks.h"
 #include "screens/menus.h"
+#include "screens/overlays.h"
 #include "screens/screenbox.h"
 #include "screens/status.h"
 #include "game/flow.h"
@@ -135,6 +136,7 @@ void ShowNoModeMessage(UINT idText)
 void ConnectScreens(ANIMWINDOW* window)
 {
     InitStatusDisplay(window);
+    InitOverlays(window);
     SetMenuWindow(window);
     InstallMenuSeams();
     InstallEditorLinks();
@@ -242,6 +244,9 @@ int VarnoFrameCallback(ANIMWINDOW* window, svcAnimWindow code, unsigned wParam, 
         return 0;
     if (code == svcawDrawFrame)
         PlayFrameSteps();  // level introduction, input step and camera, game step
+    // The hint panel, the tutorial's lines and "Game Over" follow the game.
+    if (!OverlayService(window, code, wParam, lParam))
+        return 0;
     if (!MenuService(window, code, wParam, lParam))
         return 0;
     if (!IntroService(window, code))
@@ -315,6 +320,7 @@ int RunVarno(int argc, char** argv)
     StoreDisplayChoice();
     EndIntro();
     ReleaseMenus();
+    ReleaseOverlays();
     RemoveStatusBars();
     ReleaseScene();
     FreeVideoModeList();
