@@ -230,6 +230,13 @@ int ANIMWINDOW::AddToDirtyRegion(DIRTYREGION* region, RECT* rc)
 
 int ANIMWINDOW::ExpandDirtyRegions(DIRTYREGION* region, int fFixed)
 {
+    // Only a blitting window keeps a screen region. Rectangles left in it
+    // from before a change to flipping could never take in an object that
+    // overlaps them (the region takes nothing more): they are dropped.
+    if (region == &m_drScreen && Display && Display->GetAnimMethod() != amBlit) {
+        EmptyDirtyRegion(region);
+        return 1;
+    }
     bool again = region->count > 0;
     while (again) {
         again = false;
