@@ -242,3 +242,25 @@ TEST_F(ComposeTest, FlippingRedrawsUnfixedObjectsEveryFrameWithoutAScreenRegion)
     IDirectDrawSurface* primary = Display->GetSurface(1);
     EXPECT_EQ(primary->Pixels()[200 * primary->Width() + 300] & 0xFFFFFF, Xrgb(RGB(0, 0, 64)));
 }
+
+TEST_F(ComposeTest, ObjectsTouchedBeforeAChangeToFlippingAreDrawnAfterIt)
+{
+    // Touched while blitting in the window: the rectangle waits in the
+    // screen region when the mode changes to flipping, and the frame of the
+    // change draws it.
+    aw->SetBackground(RGB(0, 0, 64), 0, 0, 0x80000000, 0x80000000);
+    ANIMOBJECT a(aw, 10, &RecordingObject, 0);
+    ANIMOBJECT b(aw, 11, &RecordingObject, 0);
+    RECT ra{10, 10, 30, 30}, rb{20, 20, 60, 60};
+    a.SetRect(&ra);
+    b.SetRect(&rb);
+    aw->RenderFrame();
+    a.Touch();
+    ASSERT_GT(AnimWindowProbe::Screen(aw).count, 0u);
+    log.draws.clear();
+    ASSERT_EQ(Display->SetVideoMode(800, 600, 32, amFlip), 1);
+    EXPECT_EQ(AnimWindowProbe::Screen(aw).count, 0u);
+    aw->RenderFrame();
+    EXPECT_GE(log.CountFor(&a), 1);
+    EXPECT_GE(log.CountFor(&b), 1);
+}
