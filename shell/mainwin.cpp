@@ -262,7 +262,8 @@ int VarnoFrameCallback(ANIMWINDOW* window, svcAnimWindow code, unsigned wParam, 
             PlaceCamera();
         break;
     case svcawVideoMode:
-        RebuildStatusBars();
+        // The bars take the new size where they are shown at all.
+        RefreshStatus();
         ApplyVideoModeToInput(window);
         break;
     case svcawIdle:

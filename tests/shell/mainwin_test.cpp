@@ -5,6 +5,7 @@
 #include "platform/input/input.h"
 #include "platform/window/window.h"
 #include "screens/menus.h"
+#include "screens/status.h"
 #include "shell/cursor.h"
 #include "shell/intro.h"
 #include "shell/mainwin.h"
@@ -55,6 +56,7 @@ protected:
     {
         EndIntro();
         ReleaseMenus();
+        RemoveStatusBars();
         Display->RestoreVideoMode();
         if (IsWindow(hwnd))
             DestroyWindow(hwnd);
@@ -187,6 +189,20 @@ TEST_F(MainWindow, IntroShowsTheCaptionThenTheMainMenuWithTheCursor)
     // Escape on the main menu of the intro changes nothing.
     Key(VK_ESCAPE);
     EXPECT_EQ(Menus().pCurrent, &MainMenu);
+}
+
+TEST_F(MainWindow, AModeChangeBringsTheStatusBarsBackOnlyWhereTheyBelong)
+{
+    InitStatusDisplay(g.App.pAnimWin);
+    g.lGameState = gsMenu;
+    ASSERT_EQ(Display->SetVideoMode(800, 600, 32, amFlip), 1);
+    EXPECT_EQ(StatusBarHeight(), 0);
+
+    g.lGameState = gsPlaying;
+    g.lLevel = 2;
+    g.lLives = 3;
+    ASSERT_EQ(Display->SetVideoMode(1024, 768, 32, amFlip), 1);
+    EXPECT_EQ(StatusBarHeight(), StatusBarHeightFor(1024, 768));
 }
 
 } // namespace
