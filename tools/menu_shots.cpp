@@ -1,15 +1,20 @@
 // Shows each menu and the on-screen message box over a plain background at
 // 800 by 600 and saves a picture of each as a PNG file, to look at the
 // menus as the player sees them: menu_shots [folder] (default: the current
-// folder). Settings and language choices go to a store of the tool's own.
+// folder). Then the texts shown over the scene during play (a hint, the
+// tutorial's lines with their button, "Game Over") over a grey background.
+// Settings and language choices go to a store of the tool's own.
 #include "anim/animwin.h"
 #include "anim/display.h"
 #include "game/flow.h"
 #include "game/game.h"
+#include "game/hint.h"
 #include "platform/ddraw/presenter.h"
 #include "platform/input/input.h"
 #include "platform/window/window.h"
+#include "editor/tutorial.h"
 #include "screens/menus.h"
+#include "screens/overlays.h"
 #include "screens/screenbox.h"
 #include "shell/settings.h"
 #include "support/textres.h"
@@ -33,6 +38,7 @@ int WindowService(ANIMWINDOW* w, svcAnimWindow code, unsigned wParam, long lPara
 {
     MenuService(w, code, wParam, lParam);
     MessageBoxService(w, code, wParam, lParam);
+    OverlayService(w, code, wParam, lParam);
     if (code == svcawIdle) {
         if (g_onIdle)
             g_onIdle();
@@ -94,6 +100,44 @@ void BoxShot(int type, LONG idText, const char* name)
     };
     ScreenMessageBox(type, idText, nullptr);
     g_onIdle = nullptr;
+}
+
+// The overlays of play over a plain grey scene: a hint, the tutorial's
+// lines with the Skip Tutorial button, and "Game Over" under the failure
+// hint it follows.
+void OverlayShots(ANIMWINDOW* aw)
+{
+    aw->SetBackground(RGB(128, 128, 128), 0, 0, static_cast<int>(0x80000000), static_cast<int>(0x80000000));
+    InitOverlays(aw);
+    const auto frames = [&](long n) { aw->Animate(n); };
+
+    g.lGameState = gsPlaying;
+    ShowHint(idsHintKeyboard, idsHintKeyboardText, 0);
+    frames(3);
+    Shot("overlay_hint");
+    HideHint();
+
+    g.fTutorial = TRUE;
+    SetTutorialDisplay(TRUE);
+    ShowTutorialText(85, 86);
+    frames(3);
+    Shot("overlay_tutorial");
+    MenuCommand(mcSwitchLanguage);
+    frames(3);
+    Shot("overlay_tutorial_esperanto");
+    MenuCommand(mcSwitchLanguage);
+    SetTutorialDisplay(FALSE);
+    g.fTutorial = FALSE;
+
+    ShowHint(idsHintCubeFell, idsHintCubeFellText, 0);
+    g.lGameState = gsGameOver;
+    frames(3);
+    Shot("overlay_gameover");
+    HideHint();
+    g.lGameState = gsMenu;
+    frames(1);
+    ReleaseOverlays();
+    InitOverlays(nullptr);
 }
 
 void KeyUp(HWND child, int vk)
@@ -175,8 +219,10 @@ int main(int argc, char** argv)
     Shot("main_esperanto");
     BoxShot(mbtOkCancel, idsResumeQuestion, "box_okcancel_esperanto");
     MenuCommand(mcSwitchLanguage);
-
     ReleaseMenus();
+
+    OverlayShots(aw);
+
     SetMenuWindow(nullptr);
     Display->RestoreVideoMode();
     DestroyWindow(main);
