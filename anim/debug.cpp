@@ -134,6 +134,12 @@ bool Debug::MakeWindow()
 
 void Debug::Post(const char* text)
 {
+    // Diagnostics leave the program's last error as they found it.
+    const DWORD lastError = GetLastError();
+    struct KeepLastError {
+        DWORD code;
+        ~KeepLastError() { SetLastError(code); }
+    } keep{lastError};
     if (!fWindowMade)
         MakeWindow();
     if (hwnd && !IsWindow(hwnd))

@@ -341,7 +341,16 @@ void* MemMgr_ReallocateMemory(unsigned elementSize, void** array, void* table, u
     auto* block = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(bytes) + 4));
     if (!block)
         return nullptr;
-    const std::size_t oldBytes = static_cast<std::size_t>(capacity) * elementSize;
+    const auto oldAddress = reinterpret_cast<std::uintptr_t>(*array);
+    // A table whose block was freed already has nothing left to copy.
+    bool oldFreed = false;
+    if (oldAddress) {
+        Tracker& t = tracker();
+        std::lock_guard<std::mutex> guard(t.lock);
+        const long i = t.Find(oldAddress);
+        oldFreed = i >= 0 && t.At(i).fFreed;
+    }
+    const std::size_t oldBytes = oldFreed ? 0 : static_cast<std::size_t>(capacity) * elementSize;
     if (*array && oldBytes)
         std::memcpy(block, *array, oldBytes);
     std::memset(block + oldBytes, static_cast<int>(fill & 0xFF), static_cast<std::size_t>(bytes) - oldBytes);
@@ -350,7 +359,6 @@ void* MemMgr_ReallocateMemory(unsigned elementSize, void** array, void* table, u
     // The old block's record moves to the new block. Every block is tracked
     // (so that freeing it later is checked); fTrack says whether problems
     // of the old block are reported.
-    const auto oldAddress = reinterpret_cast<std::uintptr_t>(*array);
     const auto newAddress = reinterpret_cast<std::uintptr_t>(block);
     Finding f;
     f.address = oldAddress;

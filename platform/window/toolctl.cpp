@@ -447,7 +447,9 @@ int Widest(HWND hwnd, TextView& t)
     return t.widest = widest;
 }
 
-TextLayout LayOut(HWND hwnd, TextView& t)
+// The places of the text and the bars; measuring the widest line (for the
+// horizontal bar) is left out when only lines matter.
+TextLayout LayOut(HWND hwnd, TextView& t, bool measure = true)
 {
     TextLayout l{};
     RECT rc;
@@ -463,8 +465,10 @@ TextLayout LayOut(HWND hwnd, TextView& t)
     t.v.Clamp();
     const int width = std::max<int>(1, l.text.right - l.text.left - 2 * kMargin);
     t.h.page = width;
-    t.h.max = std::max(0, Widest(hwnd, t) - width);
-    t.h.Clamp();
+    if (measure) {
+        t.h.max = std::max(0, Widest(hwnd, t) - width);
+        t.h.Clamp();
+    }
     return l;
 }
 
@@ -560,13 +564,13 @@ LRESULT TextViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             InvalidateRect(hwnd, nullptr, TRUE);
         return TRUE;
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(t->text.size());
-    case TVM_SCROLLTOEND: LayOut(hwnd, *t); ScrollTo(hwnd, t->v, t->v.max); return 0;
+    case TVM_SCROLLTOEND: LayOut(hwnd, *t, false); ScrollTo(hwnd, t->v, t->v.max); return 0;
     case TVM_GETLINECOUNT: return static_cast<LRESULT>(t->lines.size());
-    case TVM_GETFIRSTVISIBLE: LayOut(hwnd, *t); return t->v.pos;
-    case TVM_GETVISIBLELINES: return LayOut(hwnd, *t).visible;
+    case TVM_GETFIRSTVISIBLE: LayOut(hwnd, *t, false); return t->v.pos;
+    case TVM_GETVISIBLELINES: return LayOut(hwnd, *t, false).visible;
     case WM_MOUSEWHEEL: {
         const int notches = static_cast<short>(HIWORD(wParam)) / WHEEL_DELTA;
-        LayOut(hwnd, *t);
+        LayOut(hwnd, *t, false);
         ScrollTo(hwnd, t->v, t->v.pos - notches * kWheelLines);
         return 0;
     }

@@ -19,6 +19,8 @@ using namespace window_internal;
 namespace {
 constexpr UINT kMouseWheel = 0x020A;
 constexpr int kWheelDelta = 120;
+constexpr UINT kNcHitTest = 0x0084;
+constexpr LRESULT kHitTransparent = -1;
 
 struct Tool {
     HWND hwnd = nullptr;
@@ -159,6 +161,9 @@ void MakeReal(Tool& t)
     char title[256] = "";
     GetWindowTextA(t.hwnd, title, sizeof title);
     const int w = std::max<int>(1, r.right - r.left), h = std::max<int>(1, r.bottom - r.top);
+    // The picture goes to the window's own pixels: no renderer (and no 3D
+    // library) is needed for it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     t.window = SDL_CreateWindow(title, r.left, r.top, w, h, SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
     if (!t.window)
         return;
@@ -228,6 +233,10 @@ HWND ChildAt(HWND hwnd, POINT pt)
             continue;
         const RECT r = ScreenRect(c);
         if (pt.x < r.left || pt.x >= r.right || pt.y < r.top || pt.y >= r.bottom)
+            continue;
+        // Group boxes and labels let the mouse through to what lies below.
+        if (SendMessageA(c, kNcHitTest, 0, MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y))) ==
+            kHitTransparent)
             continue;
         HWND deeper = ChildAt(c, pt);
         return deeper ? deeper : c;
@@ -323,7 +332,8 @@ void Refresh()
             continue;
         }
         FitPicture(t);
-        if (IsWindowVisible(t.hwnd) && AnythingToPaint(t.hwnd))
+        // Painting comes after every waiting message, as paint messages do.
+        if (!window_system::MessagesWaiting() && IsWindowVisible(t.hwnd) && AnythingToPaint(t.hwnd))
             PaintTree(t);
         if (!t.window && !t.triedReal && IsWindowVisible(t.hwnd))
             MakeReal(t);
@@ -379,7 +389,6 @@ bool SurfaceOf(HWND hwnd, std::uint32_t** pixels, int* width, int* height, int* 
     *width = std::min<int>(sz.cx, t->width - x);
     *height = std::min<int>(sz.cy, t->height - y);
     *pitch = t->width;
-    t->changed = true;
     return true;
 }
 
