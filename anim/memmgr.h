@@ -38,7 +38,8 @@ int MemMgr_TrackDelete(void* p, const char* file, int line);
 // on success; null (with the table unchanged) when step is 0 or memory is
 // exhausted. The new block is recorded (the old block's record moves to it);
 // with fTrack set, an old block whose signature was overwritten, that was
-// freed already or that was never given out here is reported.
+// freed already or that was never given out here is reported. A table whose
+// block was freed already keeps nothing of it: every element is filled anew.
 void* MemMgr_ReallocateMemory(unsigned elementSize, void** array, void* table, unsigned needed, unsigned step,
                               unsigned fill, int fTrack, const char* file, int line);
 

@@ -1,6 +1,7 @@
 // Tool windows: their pictures, their real windows and the events of those.
 #include "platform/window/toolwin.h"
 
+#include "platform/clock/clock.h"
 #include "platform/ddraw/presenter.h"
 #include "platform/gdi/gdi.h"
 #include "platform/window/events.h"
@@ -21,6 +22,7 @@ constexpr UINT kMouseWheel = 0x020A;
 constexpr int kWheelDelta = 120;
 constexpr UINT kNcHitTest = 0x0084;
 constexpr LRESULT kHitTransparent = -1;
+constexpr DWORD kLongestWithoutPaint = 200;
 
 struct Tool {
     HWND hwnd = nullptr;
@@ -37,6 +39,7 @@ struct Tool {
     // The picture changed since it was last shown.
     bool changed = true;
     WPARAM buttons = 0;
+    DWORD paintedAt = 0;
 };
 
 struct Tools {
@@ -332,9 +335,13 @@ void Refresh()
             continue;
         }
         FitPicture(t);
-        // Painting comes after every waiting message, as paint messages do.
-        if (!window_system::MessagesWaiting() && IsWindowVisible(t.hwnd) && AnythingToPaint(t.hwnd))
+        // Painting comes after every waiting message, as paint messages do,
+        // but a queue that never empties does not keep it off for long.
+        const bool due = !window_system::MessagesWaiting() || GetTickCount() - t.paintedAt >= kLongestWithoutPaint;
+        if (due && IsWindowVisible(t.hwnd) && AnythingToPaint(t.hwnd)) {
             PaintTree(t);
+            t.paintedAt = GetTickCount();
+        }
         if (!t.window && !t.triedReal && IsWindowVisible(t.hwnd))
             MakeReal(t);
         // Painting may have closed the window.
