@@ -28,3 +28,11 @@ constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
 
 DWORD GetLastError();
 void SetLastError(DWORD code);
+
+// The text of a system error code (FORMAT_MESSAGE_FROM_SYSTEM; the language
+// 0 or English, as MAKELANGID of resources.h builds it). Returns the length
+// written, or 0 with the last error set (317 for a code without a text).
+constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x00000200;
+constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x00001000;
+DWORD FormatMessageA(DWORD flags, const void* source, DWORD messageId, DWORD languageId, char* buffer, DWORD size,
+                     void* arguments);

@@ -5,6 +5,7 @@
 #include "platform/base/syserror.h"
 #include "platform/ddraw/presenter.h"
 #include "platform/gdi/gdi_internal.h"
+#include "platform/window/toolwin.h"
 #include "platform/window/window.h"
 
 #include <algorithm>
@@ -117,6 +118,9 @@ HDC GetDC(HWND hwnd)
         rc = {0, 0, presenter::CurrentMode().width, presenter::CurrentMode().height};
     c->width = rc.right;
     c->height = rc.bottom;
+    // Tool windows have pictures of their own to draw on.
+    if (hwnd)
+        toolwin_internal::SurfaceOf(hwnd, &c->pixels, &c->width, &c->height, &c->pitch);
     return NewContext(std::move(c));
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/ddraw/presenter.h"
 #include "platform/input/input.h"
+#include "platform/window/toolwin.h"
 #include "platform/window/window.h"
 
 #include <SDL.h>
@@ -224,8 +225,13 @@ bool EnsureSdl()
     return p.sdlReady;
 }
 
+int VirtualKeyOf(const SDL_Keysym& key) { return MapKey(key).vk; }
+
 void Handle(const SDL_Event& e)
 {
+    // The library's tool windows take the events of their own real windows.
+    if (toolwin_internal::HandleEvent(e))
+        return;
     switch (e.type) {
     case SDL_QUIT:
         if (HWND h = CloseTarget())
@@ -234,8 +240,10 @@ void Handle(const SDL_Event& e)
     case SDL_WINDOWEVENT:
         if (IsForeignWindow(e.window.windowID))
             break;
-        if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
             window_system::SetAppActive(true);
+            toolwin_internal::DisplayFocused();
+        }
         else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
             window_system::SetAppActive(false);
         break;
@@ -273,6 +281,9 @@ void Pump(int waitMs)
             SDL_SetRelativeMouseMode(clip ? SDL_TRUE : SDL_FALSE);
     }
     SDL_Event e;
+    // Tool windows are painted and shown before the wait, so that they show
+    // what the program did up to now.
+    toolwin::Refresh();
     if (waitMs > 0 && SDL_WaitEventTimeout(&e, waitMs))
         Handle(e);
     while (SDL_PollEvent(&e))

@@ -4,6 +4,7 @@
 #pragma once
 
 union SDL_Event;
+struct SDL_Keysym;
 
 namespace platform_events {
 // Starts SDL's video (or, failing that, event) subsystem once; false when
@@ -14,6 +15,8 @@ bool EnsureSdl();
 void Pump(int waitMs);
 // Handles one event (tests hand events in directly or through SDL's queue).
 void Handle(const SDL_Event& e);
+// The virtual-key code of a key (0 for keys the program does not know).
+int VirtualKeyOf(const SDL_Keysym& key);
 // Forgets keys held by the presenter, leaves relative mouse mode and drops
 // waiting events.
 void Reset();

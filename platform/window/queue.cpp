@@ -582,6 +582,8 @@ HWND MouseTarget(POINT screen)
 
 HWND KeyboardTarget() { return queue().focus ? queue().focus : queue().active; }
 
+bool MessagesWaiting() { return !queue().posted.empty() || !queue().input.empty() || queue().quit; }
+
 void SetInputSource(void (*pump)(int waitMs)) { queue().pump = pump; }
 
 void SetAppActive(bool active)

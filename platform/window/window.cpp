@@ -84,6 +84,8 @@ void NonClient(const Window& w, int* border, int* caption)
 {
     *border = 0;
     *caption = 0;
+    if (w.ownScreen)
+        return;
     if (w.style & WS_THICKFRAME)
         *border = GetSystemMetrics(SM_CXFRAME);
     else if ((w.style & WS_DLGFRAME) || (w.exStyleDialogFrame))
@@ -800,7 +802,7 @@ HWND WindowFromPoint(POINT pt)
     std::function<HWND(const std::vector<HWND>&)> search = [&](const std::vector<HWND>& list) -> HWND {
         for (HWND h : list) {
             Window* w = Find(h);
-            if (!w || !(w->style & WS_VISIBLE))
+            if (!w || !(w->style & WS_VISIBLE) || w->ownScreen)
                 continue;
             const RECT r = ScreenRect(h);
             if (pt.x < r.left || pt.x >= r.right || pt.y < r.top || pt.y >= r.bottom)

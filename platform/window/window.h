@@ -378,6 +378,9 @@ void PostInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 HWND MouseTarget(POINT screen);
 // The window keyboard input goes to: the focus window, else the active one.
 HWND KeyboardTarget();
+// Whether posted or input messages (or a quit request) wait in the queue.
+// Painting waits for them, as paint messages come after everything else.
+bool MessagesWaiting();
 // Called when the queue is read, before anything is taken from it, with the
 // time it may wait for input (0: do not wait): the event pump installs itself
 // here.

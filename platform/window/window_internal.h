@@ -41,6 +41,10 @@ struct Window {
     RECT update{};
     bool isDialog = false;
     HWND savedFocus = nullptr;
+    // A top-level window shown in a real window of its own (the library's
+    // tool windows): the real window's frame is its frame, and the display's
+    // mouse input never reaches it.
+    bool ownScreen = false;
 };
 
 struct State {
