@@ -2,6 +2,7 @@
 
 #include "anim/display.h"
 #include "anim/lasterror.h"
+#include "anim/memmgr.h"
 #include "editor/editor.h"
 #include "render/scene.h"
 #include "render/title.h"
@@ -189,6 +190,8 @@ int PumpOneMessage()
     if (!g.App.fQuit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             g.App.fQuit = TRUE;
+        } else if (IsMemoryManagerMessage(&msg)) {
+            // F8 opened the memory statistics window beside the game.
         } else if (!g.App.hwndMain || !TranslateAcceleratorA(g.App.hwndMain, VarnoAccelerators(), &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);

@@ -1,5 +1,6 @@
 #include "anim/animwin_iface.h"
 #include "anim/display.h"
+#include "anim/memmgr.h"
 #include "game/game.h"
 #include "platform/clock/clock.h"
 #include "platform/input/input.h"
@@ -203,6 +204,17 @@ TEST_F(MainWindow, AModeChangeBringsTheStatusBarsBackOnlyWhereTheyBelong)
     g.lLives = 3;
     ASSERT_EQ(Display->SetVideoMode(1024, 768, 32, amFlip), 1);
     EXPECT_EQ(StatusBarHeight(), StatusBarHeightFor(1024, 768));
+}
+
+TEST_F(MainWindow, F8OpensTheMemoryStatisticsWindowInsteadOfReachingTheGame)
+{
+    ASSERT_EQ(MemoryManagerWindow(), nullptr);
+    PostMessageA(g.App.pAnimWin->GetWindow(), WM_KEYDOWN, VK_F8, 0);
+    EXPECT_EQ(PumpOneMessage(), 1);
+    HWND statistics = MemoryManagerWindow();
+    EXPECT_NE(statistics, nullptr);
+    if (statistics)
+        DestroyWindow(statistics);
 }
 
 } // namespace
