@@ -234,7 +234,9 @@ constexpr Messages kReallocMessages{
     "The trailing signature on a block of memory was overwritten before being reallocated.",
     "A freed block of memory was reallocated."};
 
-enum class Check { Live, Unknown, Freed };
+// Live: a block allocated here; LiveObject: a block only tracked (made by
+// someone else, who also gives it back).
+enum class Check { Live, LiveObject, Unknown, Freed };
 
 // Checks the block at address and marks it freed: what was wrong goes to
 // *finding (message null when nothing was).
@@ -259,7 +261,7 @@ Check Release(std::uintptr_t address, const Messages& m, Finding* finding)
     if (r.signature && !SignatureHolds(address, r.size, r.signature))
         finding->message = m.overwritten;
     t.Forget(r);
-    return Check::Live;
+    return r.signature ? Check::Live : Check::LiveObject;
 }
 }  // namespace
 
@@ -291,9 +293,9 @@ void MemMgr_FreeMemory(void* p, const char* file, int line)
     const Check c = Release(reinterpret_cast<std::uintptr_t>(p), kFreeMessages, &f);
     if (f.message)
         Report(f, file, line);
-    // Only a live block is given back: an address freed before or never
-    // given out here is not the manager's to free (doing so would corrupt
-    // the heap).
+    // Only a live block allocated here is given back: an address freed
+    // before, never given out here, or made by someone else is not the
+    // manager's to free (doing so would corrupt the heap).
     if (c == Check::Live)
         std::free(p);
     Changed();
@@ -369,6 +371,8 @@ void* MemMgr_ReallocateMemory(unsigned elementSize, void** array, void* table, u
         const long i = oldAddress ? t.Find(oldAddress) : -1;
         if (i >= 0 && !t.At(i).fFreed) {
             RECORD& r = t.At(i);
+            // A block made by someone else stays theirs to free.
+            freeOld = r.signature != 0;
             f.name = r.name;
             f.file = r.file;
             f.line = r.line;
@@ -393,7 +397,6 @@ void* MemMgr_ReallocateMemory(unsigned elementSize, void** array, void* table, u
             t.dynamic.count += 1;
             t.dynamic.bytes += static_cast<long long>(r.size);
             t.Link(i);
-            freeOld = true;
         } else {
             if (oldAddress) {
                 f.message = i >= 0 ? kReallocMessages.twice : kReallocMessages.unknown;

@@ -20,7 +20,12 @@ constexpr int kWheelLines = 3;
 
 // ---- drawing helpers ------------------------------------------------------------
 
-void FillColour(HDC dc, RECT rc, int colourIndex) { FillRect(dc, &rc, GetSysColorBrush(colourIndex)); }
+void FillColour(HDC dc, RECT rc, int colourIndex)
+{
+    HBRUSH brush = CreateSolidBrush(GetSysColor(colourIndex));
+    FillRect(dc, &rc, brush);
+    DeleteObject(brush);
+}
 
 void Line(HDC dc, int x0, int y0, int x1, int y1, COLORREF colour)
 {

@@ -129,13 +129,16 @@ void EraseBackground(HWND h)
     const auto value = reinterpret_cast<std::uintptr_t>(brush);
     if (!brush)
         return;
-    if (value <= 64)
-        brush = GetSysColorBrush(static_cast<int>(value) - 1);
+    const bool system = value <= 64;
+    if (system)
+        brush = CreateSolidBrush(GetSysColor(static_cast<int>(value) - 1));
     RECT rc;
     GetClientRect(h, &rc);
     HDC dc = GetDC(h);
     FillRect(dc, &rc, brush);
     ReleaseDC(h, dc);
+    if (system)
+        DeleteObject(brush);
 }
 
 // Something in the window is out of date: the whole tree is painted again,
