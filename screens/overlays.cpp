@@ -53,10 +53,10 @@ HFONT Font(int which)
     const bool hint = which == fontHintTitle || which == fontHintText;
     const LONG divisor = which == fontHintTitle ? 20 : which == fontSkip ? 50 : 30;
     const auto size = static_cast<DWORD>(std::max<LONG>(1, Height() / divisor));
-    char* spec = FormatText(TextId(hint ? idsHintPanelFont : idsTutorialFont), "%lu", size);
-    if (spec) {
-        s.ahFonts[which] = FontFromSpec(spec);
-        ReleaseText(spec);
+    char* description = FormatText(TextId(hint ? idsHintPanelFont : idsTutorialFont), "%lu", size);
+    if (description) {
+        s.ahFonts[which] = FontFromSpec(description);
+        ReleaseText(description);
     }
     return s.ahFonts[which];
 }

@@ -346,10 +346,10 @@ void RebuildStatusBars()
     s.lHeight = StatusBarHeightFor(s.lWidth, screenHeight);
     if (s.lWidth <= 0 || s.lHeight <= 0)
         return;
-    char* spec = FormatText(TextId(idsStatusFont), "%lu", static_cast<DWORD>(std::max<LONG>(s.lHeight - 9, 1)));
-    if (spec) {
-        s.hFont = FontFromSpec(spec);
-        ReleaseText(spec);
+    char* description = FormatText(TextId(idsStatusFont), "%lu", static_cast<DWORD>(std::max<LONG>(s.lHeight - 9, 1)));
+    if (description) {
+        s.hFont = FontFromSpec(description);
+        ReleaseText(description);
     }
     s.aPixels.assign(static_cast<std::size_t>(s.lWidth) * s.lHeight, 0);
     s.hdcBar = gdi::CreateBufferDC(s.aPixels.data(), s.lWidth, s.lHeight, s.lWidth);

@@ -92,9 +92,9 @@ void StartIntro()
     if (window) {
         s.pCaption = CreateLabel(window, kCaptionDepth);
         if (s.pCaption) {
-            char spec[64];
-            LoadText(idsCaptionFont, spec, sizeof spec);
-            s.hFont = FontFromSpec(spec);
+            char description[64];
+            LoadText(idsCaptionFont, description, sizeof description);
+            s.hFont = FontFromSpec(description);
             s.pCaption->SetFont(s.hFont);
             char text[128];
             LoadText(idsCaption, text, sizeof text);
