@@ -168,11 +168,7 @@ int PanelService(ANIMOBJECT*, svcAnimObject code, long lParam)
     if (code != svcaoDraw)
         return 1;
     auto* r = reinterpret_cast<RENDEROBJECT*>(lParam);
-    if (!r)
-        return 0;
-    HDC dc = r->hdc;
-    if (r->surface && r->surface->GetDC(&dc) != DD_OK)
-        return 0;
+    HDC dc = acpaint::BeginObjectDraw(r);
     if (!dc)
         return 0;
     const RECT& rc = r->object;
@@ -191,8 +187,7 @@ int PanelService(ANIMOBJECT*, svcAnimObject code, long lParam)
     acpaint::Text(dc, p.hFont, p.sMines.c_str(), Shifted(l.rcMinesCaption, dx, dy), centred, ink);
     acpaint::Text(dc, p.hFont, p.szMines, Shifted(l.rcMinesText, dx, dy), centred, ink);
     acpaint::Text(dc, p.hFont, p.sSize.c_str(), Shifted(l.rcSizeCaption, dx, dy), centred, ink);
-    if (r->surface)
-        r->surface->ReleaseDC(dc);
+    acpaint::EndObjectDraw(r, dc);
     return 1;
 }
 
@@ -285,19 +280,14 @@ int PlateService(ANIMOBJECT*, svcAnimObject code, long lParam)
     if (code != svcaoDraw)
         return 1;
     auto* r = reinterpret_cast<RENDEROBJECT*>(lParam);
-    if (!r)
-        return 0;
-    HDC dc = r->hdc;
-    if (r->surface && r->surface->GetDC(&dc) != DD_OK)
-        return 0;
+    HDC dc = acpaint::BeginObjectDraw(r);
     if (!dc)
         return 0;
     const RECT& rc = r->object;
     acpaint::Fill(dc, rc, kDialogPlate);
     acpaint::Frame(dc, rc, kDialogHighlight);
     acpaint::Frame(dc, RECT{rc.left + 1, rc.top + 1, rc.right - 1, rc.bottom - 1}, kDialogShadow);
-    if (r->surface)
-        r->surface->ReleaseDC(dc);
+    acpaint::EndObjectDraw(r, dc);
     return 1;
 }
 

@@ -1,12 +1,30 @@
 #include "screens/acpaint.h"
 
+#include "anim/animobj.h"
 #include "anim/graphic.h"
+#include "platform/ddraw/ddraw.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 namespace acpaint {
+HDC BeginObjectDraw(RENDEROBJECT* r)
+{
+    if (!r)
+        return nullptr;
+    HDC dc = r->hdc;
+    if (r->surface && r->surface->GetDC(&dc) != DD_OK)
+        return nullptr;
+    return dc;
+}
+
+void EndObjectDraw(RENDEROBJECT* r, HDC dc)
+{
+    if (r && r->surface && dc)
+        r->surface->ReleaseDC(dc);
+}
+
 namespace {
 std::uint32_t Xrgb(COLORREF c)
 {

@@ -9,7 +9,15 @@
 
 class GRAPHIC;
 
+struct RENDEROBJECT;
+
 namespace acpaint {
+// The device context an object's draw service paints with: the target
+// surface's when there is one, else the one handed in; null when there is
+// none. EndObjectDraw gives a surface's context back.
+HDC BeginObjectDraw(RENDEROBJECT* r);
+void EndObjectDraw(RENDEROBJECT* r, HDC dc);
+
 // Fills rc with a colour, clipped to the context.
 void Fill(HDC hdc, const RECT& rc, COLORREF colour);
 // A one-pixel line from x0 to x1 (inclusive) at y, or from y0 to y1 at x.

@@ -34,11 +34,7 @@ int PanelService(ANIMOBJECT*, svcAnimObject code, long lParam)
     if (code != svcaoDraw || !s.pPanel)
         return 1;
     auto* r = reinterpret_cast<RENDEROBJECT*>(lParam);
-    if (!r)
-        return 0;
-    HDC dc = r->hdc;
-    if (r->surface && r->surface->GetDC(&dc) != DD_OK)
-        return 0;
+    HDC dc = acpaint::BeginObjectDraw(r);
     if (!dc)
         return 0;
     const RECT& rc = r->object;
@@ -49,8 +45,7 @@ int PanelService(ANIMOBJECT*, svcAnimObject code, long lParam)
     acpaint::VLine(dc, rc.right - 1, rc.top, rc.bottom - 1, kclrPanelDark);
     const RECT text{rc.left + 10, rc.top + 7, rc.right - 10, rc.bottom - 25};
     acpaint::Text(dc, s.hFont, s.pszText, text, DT_CENTER | DT_WORDBREAK | DT_VCENTER, kclrPanelText);
-    if (r->surface)
-        r->surface->ReleaseDC(dc);
+    acpaint::EndObjectDraw(r, dc);
     return 1;
 }
 
