@@ -88,6 +88,9 @@ protected:
 
     void TearDown() override
     {
+        // A test's answers may refer to its own objects, which are gone by
+        // now; the window must not call them while it is taken down.
+        host.answer = nullptr;
         Display->RestoreVideoMode();
         Display->SetMainWindow(nullptr);
         window_system::Reset();
