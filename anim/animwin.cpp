@@ -355,25 +355,31 @@ void WaitForFrame(double periodLeftMs)
 }
 } // namespace
 
+int ANIMWINDOW::PlayOneFrame()
+{
+    const DWORD t0 = GetTickCount();
+    if (!JumpToFrame(m_lNextFrame))
+        return 0;
+    // The host may destroy the window (and this object with it) from any
+    // callback: only the handle is trusted after each call.
+    const HWND hwnd = m_hwnd;
+    for (;;) {
+        if (!CallService(svcawIdle, 0, 0) || !IsWindow(hwnd))
+            return 0;
+        const DWORD elapsed = GetTickCount() - t0;
+        if (static_cast<double>(elapsed) >= m_dFramePeriod)
+            return 1;
+        WaitForFrame(m_dFramePeriod - static_cast<double>(elapsed));
+    }
+}
+
 int ANIMWINDOW::Animate(long count)
 {
     if (!m_hwnd)
         return FALSE_SetLastError(errNoWindow);
     while (count == -1 || count > 0) {
-        const DWORD t0 = GetTickCount();
-        if (!JumpToFrame(m_lNextFrame))
+        if (!PlayOneFrame())
             return 0;
-        // The host may destroy the window (and this object with it) from
-        // any callback: only the handle is trusted after each call.
-        const HWND hwnd = m_hwnd;
-        for (;;) {
-            if (!CallService(svcawIdle, 0, 0) || !IsWindow(hwnd))
-                return 0;
-            const DWORD elapsed = GetTickCount() - t0;
-            if (static_cast<double>(elapsed) >= m_dFramePeriod)
-                break;
-            WaitForFrame(m_dFramePeriod - static_cast<double>(elapsed));
-        }
         if (count > 0) {
             if (count == 1)
                 break;
@@ -388,18 +394,8 @@ int ANIMWINDOW::AnimateSequence()
     if (!m_hwnd)
         return FALSE_SetLastError(errNoWindow);
     while (m_lNextFrame < m_lNextClearFrame) {
-        const DWORD t0 = GetTickCount();
-        if (!JumpToFrame(m_lNextFrame))
+        if (!PlayOneFrame())
             return 0;
-        const HWND hwnd = m_hwnd;
-        for (;;) {
-            if (!CallService(svcawIdle, 0, 0) || !IsWindow(hwnd))
-                return 0;
-            const DWORD elapsed = GetTickCount() - t0;
-            if (static_cast<double>(elapsed) >= m_dFramePeriod)
-                break;
-            WaitForFrame(m_dFramePeriod - static_cast<double>(elapsed));
-        }
     }
     return 1;
 }

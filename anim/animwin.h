@@ -190,6 +190,9 @@ private:
     void Release3d();
     void ReleaseClipper();
     int EnsureClipper(HWND bindTo);
+    // One pass of the frame loop: the next frame, then idle calls until the
+    // frame period is over (0 when the host stops or the window went).
+    int PlayOneFrame();
 
     // chains
     int AddToOChain(ANIMOBJECT* object);
@@ -205,6 +208,10 @@ private:
     static void FreeDirtyRegion(DIRTYREGION* region);
     int DrawObjectsTo(IDirectDrawSurface* target, DIRTYREGION* region, int fFixed);
     int DrawObjectsTo(HDC target, DIRTYREGION* region, int fFixed);
+    // Calls draw(object, clip) for each object of the fixed or the moving
+    // kind, in the order of their depths, that meets the region (clip null:
+    // no region, draw all of it).
+    template <class Draw> void ForEachObjectIn(DIRTYREGION* region, int fFixed, Draw draw);
     int fIsObscured();
     void DetectCollisions();
     void ComposeAndPresent(int fVisible, int fFlipping, int fObscured, double* msCompose, double* msPresent);

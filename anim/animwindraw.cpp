@@ -271,7 +271,7 @@ void ANIMWINDOW::FreeDirtyRegion(DIRTYREGION* region)
 
 // ---- drawing --------------------------------------------------------------------------------
 
-int ANIMWINDOW::DrawObjectsTo(IDirectDrawSurface* target, DIRTYREGION* region, int fFixed)
+template <class Draw> void ANIMWINDOW::ForEachObjectIn(DIRTYREGION* region, int fFixed, Draw draw)
 {
     for (unsigned i = 0; i < m_nDepths; ++i)
         for (ANIMOBJECT* o = m_apoHeads[i]; o; o = o->m_pNext) {
@@ -287,35 +287,27 @@ int ANIMWINDOW::DrawObjectsTo(IDirectDrawSurface* target, DIRTYREGION* region, i
                     continue;
                 use = &clip;
             }
-            if (o == m_po3d) {
-                framelog::Timer t;
-                o->DrawTo(target, use);
-                m_dMs3d += t.Lap();
-            } else {
-                o->DrawTo(target, use);
-            }
+            draw(o, use);
         }
+}
+
+int ANIMWINDOW::DrawObjectsTo(IDirectDrawSurface* target, DIRTYREGION* region, int fFixed)
+{
+    ForEachObjectIn(region, fFixed, [&](ANIMOBJECT* o, RECT* clip) {
+        if (o == m_po3d) {
+            framelog::Timer t;
+            o->DrawTo(target, clip);
+            m_dMs3d += t.Lap();
+        } else {
+            o->DrawTo(target, clip);
+        }
+    });
     return 1;
 }
 
 int ANIMWINDOW::DrawObjectsTo(HDC target, DIRTYREGION* region, int fFixed)
 {
-    for (unsigned i = 0; i < m_nDepths; ++i)
-        for (ANIMOBJECT* o = m_apoHeads[i]; o; o = o->m_pNext) {
-            if ((o->m_fFixed != 0) != (fFixed != 0))
-                continue;
-            RECT clip;
-            RECT* use = nullptr;
-            if (region) {
-                unsigned k = 0;
-                while (k < region->count && !animrect::Intersect(&clip, region->rects[k], o->m_rc))
-                    ++k;
-                if (k == region->count)
-                    continue;
-                use = &clip;
-            }
-            o->DrawTo(target, use);
-        }
+    ForEachObjectIn(region, fFixed, [&](ANIMOBJECT* o, RECT* clip) { o->DrawTo(target, clip); });
     return 1;
 }
 
