@@ -4,6 +4,7 @@
 
 #include "anim/animwin.h"
 #include "anim/collision.h"
+#include "anim/dataarea.h"
 #include "anim/graphic.h"
 #include "anim/lasterror.h"
 #include "anim/memmgr.h"
@@ -14,7 +15,6 @@
 
 namespace {
 constexpr const char* kModule = "animobj.cpp";
-constexpr std::uint64_t kDataLimit = 64u << 20;
 constexpr unsigned kHead = static_cast<unsigned>(-4);
 } // namespace
 
@@ -314,27 +314,13 @@ int ANIMOBJECT::DrawTo(HDC target, RECT* clip)
 
 void* ANIMOBJECT::GetData(unsigned offset, unsigned size)
 {
-    const std::uint32_t start = offset + 4u; // -4 addresses the constructor's value
-    const std::uint64_t end = static_cast<std::uint64_t>(start) + size;
-    if (end > kDataLimit) {
-        ZephaneSetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    if (end > m_cbData && !GrowTable(&m_pData, &m_cbData, static_cast<unsigned>(end), 128, kModule, __LINE__)) {
-        ZephaneSetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    return m_pData + start;
+    // -4 addresses the constructor's value
+    return dataarea::At(&m_pData, &m_cbData, offset + 4u, size, kModule, __LINE__);
 }
 
 int ANIMOBJECT::SetData(unsigned offset, const void* src, unsigned size)
 {
-    void* p = GetData(offset, size);
-    if (!p)
-        return 0;
-    if (src && size)
-        std::memcpy(p, src, size);
-    return 1;
+    return dataarea::Put(GetData(offset, size), src, size);
 }
 
 long ANIMOBJECT::GetLong(unsigned offset)

@@ -7,6 +7,7 @@
 #include "anim/display.h"
 #include "anim/graphic.h"
 #include "anim/lasterror.h"
+#include "anim/dataarea.h"
 #include "anim/memmgr.h"
 #include "platform/base/syserror.h"
 #include "platform/ddraw/ddraw.h"
@@ -19,9 +20,6 @@
 namespace {
 constexpr const char* kModule = "animwinhooks.cpp";
 constexpr int kToEdge = static_cast<int>(0x80000000u);
-// The data area never grows past this; an offset beyond it is a mistake,
-// not a request for gigabytes.
-constexpr std::uint64_t kDataLimit = 64u << 20;
 
 unsigned short MessageClass(UINT msg)
 {
@@ -96,27 +94,13 @@ int ANIMWINDOW::NotifyHooks(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 void* ANIMWINDOW::GetData(unsigned offset, unsigned size)
 {
-    const std::uint32_t start = offset + 8u; // -8..-1 address the reserved head
-    const std::uint64_t end = static_cast<std::uint64_t>(start) + size;
-    if (end > kDataLimit) {
-        ZephaneSetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    if (end > m_cbData && !GrowTable(&m_pData, &m_cbData, static_cast<unsigned>(end), 128, kModule, __LINE__)) {
-        ZephaneSetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    return m_pData + start;
+    // -8..-1 address the reserved head
+    return dataarea::At(&m_pData, &m_cbData, offset + 8u, size, kModule, __LINE__);
 }
 
 int ANIMWINDOW::SetData(unsigned offset, const void* src, unsigned size)
 {
-    void* p = GetData(offset, size);
-    if (!p)
-        return 0;
-    if (src && size)
-        std::memcpy(p, src, size);
-    return 1;
+    return dataarea::Put(GetData(offset, size), src, size);
 }
 
 long ANIMWINDOW::GetLong(unsigned offset)
