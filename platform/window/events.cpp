@@ -91,22 +91,6 @@ PumpState& pump()
     return p;
 }
 
-WPARAM MouseKeys()
-{
-    WPARAM keys = 0;
-    if (GetKeyState(VK_LBUTTON) < 0)
-        keys |= MK_LBUTTON;
-    if (GetKeyState(VK_RBUTTON) < 0)
-        keys |= MK_RBUTTON;
-    if (GetKeyState(VK_MBUTTON) < 0)
-        keys |= MK_MBUTTON;
-    if (GetKeyState(VK_SHIFT) < 0)
-        keys |= MK_SHIFT;
-    if (GetKeyState(VK_CONTROL) < 0)
-        keys |= MK_CONTROL;
-    return keys;
-}
-
 void PostMouse(UINT msg)
 {
     POINT pos;
@@ -116,7 +100,7 @@ void PostMouse(UINT msg)
         return;
     POINT c = pos;
     ScreenToClient(target, &c);
-    window_system::PostInput(target, msg, MouseKeys(), MAKELPARAM(static_cast<WORD>(c.x), static_cast<WORD>(c.y)));
+    window_system::PostInput(target, msg, window_system::MouseKeyState(), MAKELPARAM(static_cast<WORD>(c.x), static_cast<WORD>(c.y)));
 }
 
 bool IsForeignWindow(Uint32 windowID)

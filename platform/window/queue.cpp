@@ -150,18 +150,7 @@ void CursorMoved(POINT pos)
         return;
     POINT c = pos;
     ScreenToClient(target, &c);
-    WPARAM keys = 0;
-    if (GetKeyState(VK_LBUTTON) < 0)
-        keys |= MK_LBUTTON;
-    if (GetKeyState(VK_RBUTTON) < 0)
-        keys |= MK_RBUTTON;
-    if (GetKeyState(VK_MBUTTON) < 0)
-        keys |= MK_MBUTTON;
-    if (GetKeyState(VK_SHIFT) < 0)
-        keys |= MK_SHIFT;
-    if (GetKeyState(VK_CONTROL) < 0)
-        keys |= MK_CONTROL;
-    window_system::PostInput(target, WM_MOUSEMOVE, keys, MAKELPARAM(static_cast<WORD>(c.x), static_cast<WORD>(c.y)));
+    window_system::PostInput(target, WM_MOUSEMOVE, window_system::MouseKeyState(), MAKELPARAM(static_cast<WORD>(c.x), static_cast<WORD>(c.y)));
 }
 
 void EnsureCursorListener()
@@ -568,6 +557,22 @@ void PostInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     in.push_back(Make(hwnd, msg, wParam, lParam));
     ++queue().arrivals;
+}
+
+WPARAM MouseKeyState()
+{
+    WPARAM keys = 0;
+    if (GetKeyState(VK_LBUTTON) < 0)
+        keys |= MK_LBUTTON;
+    if (GetKeyState(VK_RBUTTON) < 0)
+        keys |= MK_RBUTTON;
+    if (GetKeyState(VK_MBUTTON) < 0)
+        keys |= MK_MBUTTON;
+    if (GetKeyState(VK_SHIFT) < 0)
+        keys |= MK_SHIFT;
+    if (GetKeyState(VK_CONTROL) < 0)
+        keys |= MK_CONTROL;
+    return keys;
 }
 
 HWND MouseTarget(POINT screen)

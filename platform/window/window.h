@@ -376,6 +376,8 @@ void PostInput(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The window under a screen point that mouse input goes to: the capture
 // window when there is one, else the deepest visible, enabled window there.
 HWND MouseTarget(POINT screen);
+// The MK_ flags of mouse messages for the buttons and keys held now.
+WPARAM MouseKeyState();
 // The window keyboard input goes to: the focus window, else the active one.
 HWND KeyboardTarget();
 // Whether posted or input messages (or a quit request) wait in the queue.
