@@ -22,7 +22,7 @@
 #include "screens/status.h"
 #include "shell/settings.h"
 #include "support/textres.h"
-#include "tools/shots_png.h"
+#include "tools/shots_host.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,48 +35,17 @@ namespace {
 int g_width = 800;
 int g_height = 600;
 
-std::function<void()> g_onIdle;
-
 int WindowService(ANIMWINDOW* w, svcAnimWindow code, unsigned wParam, long lParam)
 {
     SceneWindowService(w, code);
     MenuService(w, code, wParam, lParam);
     MessageBoxService(w, code, wParam, lParam);
     EditorService(w, code, wParam, lParam);
-    if (code == svcawIdle) {
-        if (g_onIdle)
-            g_onIdle();
-        MSG msg;
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    shots::IdleStep(code);
     return 1;
 }
 
-LRESULT MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_CLOSE || msg == WM_COMMAND)
-        return 0;
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-std::string g_folder;
-int g_failures = 0;
-
-void Shot(const char* name)
-{
-    int w = 0, h = 0;
-    const auto& picture = presenter::LastPicture(&w, &h);
-    const std::string path = g_folder + "/" + name + ".png";
-    if (w <= 0 || !shots::SavePng(path, picture, w, h)) {
-        std::fprintf(stderr, "editor_shots: cannot write %s\n", path.c_str());
-        ++g_failures;
-        return;
-    }
-    std::printf("%s\n", path.c_str());
-}
+using shots::Shot;
 
 HWND g_child = nullptr;
 ANIMWINDOW* g_aw = nullptr;
@@ -108,48 +77,15 @@ POINT CellPixel(LONG x, LONG z)
     return POINT{static_cast<LONG>(sx), static_cast<LONG>(sy)};
 }
 
-// A box over the editor; its picture is taken once it waits, then its
-// second button answers it.
-void BoxShot(int type, LONG idText, const char* name)
-{
-    int waiting = 0;
-    g_onIdle = [&] {
-        if (!ScreenBox().pPanel || ScreenBox().lStep != 50 || ScreenBox().nAnswer)
-            return;
-        if (++waiting == 3) {
-            Shot(name);
-            MessageBoxCommand(kBoxSecondButton);
-        }
-    };
-    ScreenMessageBox(type, idText, nullptr);
-    g_onIdle = nullptr;
-}
+// A box over the editor, answered with its second button.
+void BoxShot(int type, LONG idText, const char* name) { shots::BoxShot(type, idText, name, kBoxSecondButton); }
 } // namespace
 
 int main(int argc, char** argv)
 {
-    g_folder = argc > 1 ? argv[1] : ".";
-    std::error_code ignored;
-    std::filesystem::create_directories(g_folder, ignored);
-    const std::string store = (std::filesystem::temp_directory_path() / "varno-editor-shots").string();
-    std::filesystem::create_directories(store, ignored);
-    setenv("XDG_CONFIG_HOME", store.c_str(), 1);
-    if (!Display) {
-        std::fprintf(stderr, "editor_shots: the library made no display\n");
+    HWND main = shots::OpenShotWindow("editor_shots", argc, argv, g_width, g_height, &WindowService, &g_child);
+    if (!main)
         return 1;
-    }
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = MainProc;
-    wc.lpszClassName = "EditorShots";
-    RegisterClassA(&wc);
-    HWND main = CreateWindowExA(0, "EditorShots", "Varno editor", WS_POPUP | WS_VISIBLE, 0, 0, g_width, g_height,
-                                nullptr, nullptr, nullptr, nullptr);
-    if (!main || !Display->SetMainWindow(main)) {
-        std::fprintf(stderr, "editor_shots: no main window\n");
-        return 1;
-    }
-    g_child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, g_width, g_height, main, nullptr,
-                              nullptr, reinterpret_cast<void*>(&WindowService));
     g_aw = ANIMWINDOW::GetAnimWindow(g_child);
     SettingsKeepInMemory(true);
     SettingsDefaults(&g.Settings);
@@ -261,5 +197,5 @@ int main(int argc, char** argv)
     ReleaseLevelList(&g.Levels);
     Display->RestoreVideoMode();
     DestroyWindow(main);
-    return g_failures ? 1 : 0;
+    return shots::Current().failures ? 1 : 0;
 }

@@ -18,7 +18,7 @@
 #include "screens/screenbox.h"
 #include "shell/settings.h"
 #include "support/textres.h"
-#include "tools/shots_png.h"
+#include "tools/shots_host.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -32,47 +32,16 @@ namespace {
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 
-std::function<void()> g_onIdle;
-
 int WindowService(ANIMWINDOW* w, svcAnimWindow code, unsigned wParam, long lParam)
 {
     MenuService(w, code, wParam, lParam);
     MessageBoxService(w, code, wParam, lParam);
     OverlayService(w, code, wParam, lParam);
-    if (code == svcawIdle) {
-        if (g_onIdle)
-            g_onIdle();
-        MSG msg;
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    shots::IdleStep(code);
     return 1;
 }
 
-LRESULT MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_CLOSE || msg == WM_COMMAND)
-        return 0;
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-std::string g_folder;
-int g_failures = 0;
-
-void Shot(const char* name)
-{
-    int w = 0, h = 0;
-    const auto& picture = presenter::LastPicture(&w, &h);
-    const std::string path = g_folder + "/" + name + ".png";
-    if (w <= 0 || !shots::SavePng(path, picture, w, h)) {
-        std::fprintf(stderr, "menu_shots: cannot write %s\n", path.c_str());
-        ++g_failures;
-        return;
-    }
-    std::printf("%s\n", path.c_str());
-}
+using shots::Shot;
 
 // A night sky over a dark plain: bands from deep blue to black.
 void PlainBackground(ANIMWINDOW* aw)
@@ -85,22 +54,8 @@ void PlainBackground(ANIMWINDOW* aw)
     }
 }
 
-// A box shown over what is on screen; its picture is taken once it waits,
-// then its first button answers it.
-void BoxShot(int type, LONG idText, const char* name)
-{
-    int waiting = 0;
-    g_onIdle = [&] {
-        if (!ScreenBox().pPanel || ScreenBox().lStep != 50 || ScreenBox().nAnswer)
-            return;
-        if (++waiting == 3) {
-            Shot(name);
-            MessageBoxCommand(kBoxFirstButton);
-        }
-    };
-    ScreenMessageBox(type, idText, nullptr);
-    g_onIdle = nullptr;
-}
+// A box shown over what is on screen, answered with its first button.
+void BoxShot(int type, LONG idText, const char* name) { shots::BoxShot(type, idText, name, kBoxFirstButton); }
 
 // The overlays of play over a plain grey scene: a hint, the tutorial's
 // lines with the Skip Tutorial button, and "Game Over" under the failure
@@ -148,28 +103,10 @@ void KeyUp(HWND child, int vk)
 
 int main(int argc, char** argv)
 {
-    g_folder = argc > 1 ? argv[1] : ".";
-    std::error_code ignored;
-    std::filesystem::create_directories(g_folder, ignored);
-    const std::string store = (std::filesystem::temp_directory_path() / "varno-menu-shots").string();
-    std::filesystem::create_directories(store, ignored);
-    setenv("XDG_CONFIG_HOME", store.c_str(), 1);
-    if (!Display) {
-        std::fprintf(stderr, "menu_shots: the library made no display\n");
+    HWND child = nullptr;
+    HWND main = shots::OpenShotWindow("menu_shots", argc, argv, kWidth, kHeight, &WindowService, &child);
+    if (!main)
         return 1;
-    }
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = MainProc;
-    wc.lpszClassName = "MenuShots";
-    RegisterClassA(&wc);
-    HWND main = CreateWindowExA(0, "MenuShots", "Varno menus", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr,
-                                nullptr, nullptr, nullptr);
-    if (!main || !Display->SetMainWindow(main)) {
-        std::fprintf(stderr, "menu_shots: no main window\n");
-        return 1;
-    }
-    HWND child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, main, nullptr,
-                                 nullptr, reinterpret_cast<void*>(&WindowService));
     ANIMWINDOW* aw = ANIMWINDOW::GetAnimWindow(child);
     if (!aw || !Display->SetVideoMode(kWidth, kHeight, 32, amFlip)) {
         std::fprintf(stderr, "menu_shots: cannot set 800x600x32\n");
@@ -226,5 +163,5 @@ int main(int argc, char** argv)
     SetMenuWindow(nullptr);
     Display->RestoreVideoMode();
     DestroyWindow(main);
-    return g_failures ? 1 : 0;
+    return shots::Current().failures ? 1 : 0;
 }
