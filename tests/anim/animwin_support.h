@@ -12,6 +12,7 @@
 #include "platform/clock/clock.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/window/window.h"
+#include "tests/test_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -67,21 +68,12 @@ protected:
     {
         ASSERT_NE(Display, nullptr);
         window_system::Reset();
-        AnimWindow_RegisterClass();
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = MainProc;
-        wc.lpszClassName = "AnimTestMain";
-        RegisterClassA(&wc);
         clock_control::UseSteppedClock(1000);
         g_host = &host;
-        m_main = CreateWindowExA(0, "AnimTestMain", "test", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr,
-                                 nullptr, nullptr, nullptr);
-        ASSERT_TRUE(IsWindow(m_main));
-        ASSERT_EQ(Display->SetMainWindow(m_main), 1);
-        m_child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, m_main, nullptr,
-                                  nullptr, reinterpret_cast<void*>(&HostCallback));
-        ASSERT_TRUE(IsWindow(m_child));
-        aw = ANIMWINDOW::GetAnimWindow(m_child);
+        const TestWindows t = OpenTestWindows("AnimTestMain", &MainProc, kWidth, kHeight, &HostCallback);
+        m_main = t.main;
+        m_child = t.child;
+        aw = t.aw;
         ASSERT_NE(aw, nullptr);
         host.calls.clear();
     }

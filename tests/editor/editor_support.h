@@ -20,6 +20,7 @@
 #include "platform/input/input.h"
 #include "platform/temp_folder.h"
 #include "platform/window/window.h"
+#include "tests/test_windows.h"
 #include "render/scene.h"
 #include "render/visual.h"
 #include "shell/settings.h"
@@ -71,18 +72,10 @@ protected:
         clock_control::UseSteppedClock(10000);
         window_system::Reset();
         input_store::Reset();
-        AnimWindow_RegisterClass();
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = MainProc;
-        wc.lpszClassName = "EditorTestMain";
-        RegisterClassA(&wc);
-        main = CreateWindowExA(0, "EditorTestMain", "test", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr,
-                               nullptr, nullptr, nullptr);
-        ASSERT_TRUE(IsWindow(main));
-        ASSERT_EQ(Display->SetMainWindow(main), 1);
-        child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, main, nullptr,
-                                nullptr, reinterpret_cast<void*>(&NoService));
-        aw = ANIMWINDOW::GetAnimWindow(child);
+        const TestWindows t = OpenTestWindows("EditorTestMain", &MainProc, kWidth, kHeight, &NoService);
+        main = t.main;
+        child = t.child;
+        aw = t.aw;
         ASSERT_NE(aw, nullptr);
         ASSERT_EQ(aw->Enable3d(1), 1);
 

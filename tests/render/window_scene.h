@@ -14,6 +14,7 @@
 #include "platform/d3drm/d3drm.h"
 #include "platform/msgbox/msgbox.h"
 #include "platform/window/window.h"
+#include "tests/test_windows.h"
 #include "render/scene.h"
 #include "render/title.h"
 #include "render/visual.h"
@@ -67,17 +68,10 @@ protected:
             return IDOK;
         });
         window_system::Reset();
-        AnimWindow_RegisterClass();
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = MainProc;
-        wc.lpszClassName = "SceneTestMain";
-        RegisterClassA(&wc);
-        main = CreateWindowExA(0, "SceneTestMain", "test", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
-                               nullptr, nullptr);
-        ASSERT_EQ(Display->SetMainWindow(main), 1);
-        child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, 320, 240, main, nullptr, nullptr,
-                                reinterpret_cast<void*>(&GameWindowCallback));
-        aw = ANIMWINDOW::GetAnimWindow(child);
+        const TestWindows t = OpenTestWindows("SceneTestMain", &MainProc, 320, 240, &GameWindowCallback);
+        main = t.main;
+        child = t.child;
+        aw = t.aw;
         ASSERT_NE(aw, nullptr);
         g.Render.paw = aw;
     }

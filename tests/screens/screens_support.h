@@ -14,6 +14,7 @@
 #include "platform/ddraw/ddraw.h"
 #include "platform/input/input.h"
 #include "platform/window/window.h"
+#include "tests/test_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -81,22 +82,13 @@ protected:
     {
         ASSERT_NE(Display, nullptr);
         window_system::Reset();
-        AnimWindow_RegisterClass();
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = MainProc;
-        wc.lpszClassName = "ScreensTestMain";
-        RegisterClassA(&wc);
         clock_control::UseSteppedClock(1000);
         g_mainMessages.clear();
         g_quit = false;
-        m_main = CreateWindowExA(0, "ScreensTestMain", "test", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr,
-                                 nullptr, nullptr, nullptr);
-        ASSERT_TRUE(IsWindow(m_main));
-        ASSERT_EQ(Display->SetMainWindow(m_main), 1);
-        m_child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, m_main, nullptr,
-                                  nullptr, reinterpret_cast<void*>(&Host));
-        ASSERT_TRUE(IsWindow(m_child));
-        aw = ANIMWINDOW::GetAnimWindow(m_child);
+        const TestWindows t = OpenTestWindows("ScreensTestMain", &MainProc, kWidth, kHeight, &Host);
+        m_main = t.main;
+        m_child = t.child;
+        aw = t.aw;
         ASSERT_NE(aw, nullptr);
         aw->SetTargetFrameRate(0);
         input_store::ReleaseAllKeys();

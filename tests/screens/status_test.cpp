@@ -13,6 +13,7 @@
 #include "platform/registry/registry.h"
 #include "platform/window/window.h"
 #include "screens/status.h"
+#include "tests/test_windows.h"
 #include "support/textres.h"
 
 #include <gtest/gtest.h>
@@ -222,18 +223,13 @@ protected:
         StatusValues::SetUp();
         ASSERT_NE(Display, nullptr);
         window_system::Reset();
-        AnimWindow_RegisterClass();
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT { return DefWindowProcA(h, m, w, l); };
-        wc.lpszClassName = "StatusTestMain";
-        RegisterClassA(&wc);
         clock_control::UseSteppedClock(1000);
-        main = CreateWindowExA(0, "StatusTestMain", "test", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr,
-                               nullptr, nullptr, nullptr);
-        ASSERT_EQ(Display->SetMainWindow(main), 1);
-        child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, main, nullptr,
-                                nullptr, reinterpret_cast<void*>(&Service));
-        aw = ANIMWINDOW::GetAnimWindow(child);
+        const TestWindows t = OpenTestWindows(
+            "StatusTestMain", [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT { return DefWindowProcA(h, m, w, l); },
+            kWidth, kHeight, &Service);
+        main = t.main;
+        child = t.child;
+        aw = t.aw;
         ASSERT_NE(aw, nullptr);
         ASSERT_EQ(aw->SetBackground(kGrey, 0, 0, 0x80000000, 0x80000000), 1);
         InitStatusDisplay(aw);
