@@ -29,8 +29,8 @@ inline TestWindows OpenTestWindows(const char* mainClass, WNDPROC mainProc, int 
                              nullptr, nullptr);
     if (!IsWindow(t.main) || Display->SetMainWindow(t.main) != 1)
         return t;
-    t.child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, width, height, t.main, nullptr,
-                              nullptr, reinterpret_cast<void*>(service));
+    t.child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, width, height, t.main, nullptr, nullptr,
+                              reinterpret_cast<void*>(service));
     t.aw = ANIMWINDOW::GetAnimWindow(t.child);
     return t;
 }

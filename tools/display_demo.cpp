@@ -9,6 +9,8 @@
 #include "platform/ddraw/presenter.h"
 #include "platform/gdi/gdi.h"
 #include "platform/window/window.h"
+#include "tools/shots_bmp.h"
+#include "tools/tool_window.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -26,39 +28,7 @@ LRESULT MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-bool SaveBmp(const std::string& path, const std::vector<std::uint32_t>& pixels, int w, int h)
-{
-    const int rowBytes = (w * 3 + 3) & ~3;
-    const std::uint32_t dataSize = static_cast<std::uint32_t>(rowBytes * h);
-    std::uint8_t header[54] = {'B', 'M'};
-    auto put32 = [&](int at, std::uint32_t v) { std::memcpy(header + at, &v, 4); };
-    auto put16 = [&](int at, std::uint16_t v) { std::memcpy(header + at, &v, 2); };
-    put32(2, 54 + dataSize);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(w));
-    put32(22, static_cast<std::uint32_t>(h));
-    put16(26, 1);
-    put16(28, 24);
-    put32(34, dataSize);
-    const std::string tmp = path + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(rowBytes), 0);
-    for (int y = h - 1; y >= 0 && ok; --y) {
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t p = pixels[static_cast<std::size_t>(y) * w + x];
-            row[static_cast<std::size_t>(x) * 3] = static_cast<std::uint8_t>(p);
-            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<std::uint8_t>(p >> 8);
-            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<std::uint8_t>(p >> 16);
-        }
-        ok = std::fwrite(row.data(), 1, row.size(), f) == row.size();
-    }
-    ok = std::fclose(f) == 0 && ok;
-    return ok && std::rename(tmp.c_str(), path.c_str()) == 0;
-}
+using shots::SaveBmp;
 
 HFONT Font(const char* face, int pixels, bool bold, bool italic)
 {
@@ -117,8 +87,11 @@ void Draw(HDC dc)
     SelectObject(dc, sans);
     SetTextColor(dc, RGB(220, 230, 255));
     RECT sub{0, 130, 800, 170};
-    DrawTextA(dc, "\xC4\x88" "u vi \xC5\x9D" "atas la kubojn? \xE2\x80\x94 Telmar Software Presents", -1, &sub,
-              DT_SINGLELINE | DT_CENTER);
+    DrawTextA(dc,
+              "\xC4\x88"
+              "u vi \xC5\x9D"
+              "atas la kubojn? \xE2\x80\x94 Telmar Software Presents",
+              -1, &sub, DT_SINGLELINE | DT_CENTER);
     HFONT mono = Font("Courier New", 16, false, false);
     SelectObject(dc, mono);
     SetTextColor(dc, RGB(255, 255, 255));
@@ -130,14 +103,13 @@ void Draw(HDC dc)
     SelectObject(dc, box);
     SetTextColor(dc, RGB(0, 0, 64));
     RECT text{panel.left + 10, panel.top + 7, panel.right - 10, panel.bottom - 25};
-    DrawTextA(dc,
-              "There are no video modes which match the requested criteria. The words wrap inside the panel.", -1,
+    DrawTextA(dc, "There are no video modes which match the requested criteria. The words wrap inside the panel.", -1,
               &text, DT_WORDBREAK | DT_CENTER);
     SelectObject(dc, oldFont);
     for (HFONT f : {title, sans, mono, box})
         DeleteObject(f);
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -152,8 +124,8 @@ int main(int argc, char** argv)
     wc.lpfnWndProc = MainProc;
     wc.lpszClassName = "DisplayDemo";
     RegisterClassA(&wc);
-    HWND main = CreateWindowExA(0, "DisplayDemo", "Varno display demo", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600,
-                                nullptr, nullptr, nullptr, nullptr);
+    HWND main = CreateWindowExA(0, "DisplayDemo", "Varno display demo", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr,
+                                nullptr, nullptr, nullptr);
     if (!main || !Display->SetMainWindow(main) || !Display->SetVideoMode(800, 600, 32, amFlip)) {
         std::fprintf(stderr, "display_demo: cannot set 800x600x32\n");
         return 1;

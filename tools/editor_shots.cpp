@@ -50,7 +50,10 @@ using shots::Shot;
 HWND g_child = nullptr;
 ANIMWINDOW* g_aw = nullptr;
 
-void Frames(long n) { g_aw->Animate(n); }
+void Frames(long n)
+{
+    g_aw->Animate(n);
+}
 
 void Mouse(UINT msg, LONG x, LONG y)
 {
@@ -65,7 +68,10 @@ void Click(LONG x, LONG y)
     Mouse(WM_LBUTTONUP, x, y);
 }
 
-POINT Centre(const RECT& rc) { return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}; }
+POINT Centre(const RECT& rc)
+{
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
 
 // The pixel of the centre of formation cell (x, z) on the floor.
 POINT CellPixel(LONG x, LONG z)
@@ -78,7 +84,10 @@ POINT CellPixel(LONG x, LONG z)
 }
 
 // A box over the editor, answered with its second button.
-void BoxShot(int type, LONG idText, const char* name) { shots::BoxShot(type, idText, name, kBoxSecondButton); }
+void BoxShot(int type, LONG idText, const char* name)
+{
+    shots::BoxShot(type, idText, name, kBoxSecondButton);
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -159,7 +168,7 @@ int main(int argc, char** argv)
     Frames(20);
     Shot("editor_load");
     const LOADDIALOGLAYOUT d = LoadDialogLayout(g_width, g_height);
-    Click(d.xLevels + 10, d.yFirst + 5);  // level 1 (the first button)
+    Click(d.xLevels + 10, d.yFirst + 5); // level 1 (the first button)
     Frames(4);
     if (g.Levels.cLevels > 1) {
         // The second level button lies one button height and a gap lower:

@@ -55,7 +55,10 @@ void PlainBackground(ANIMWINDOW* aw)
 }
 
 // A box shown over what is on screen, answered with its first button.
-void BoxShot(int type, LONG idText, const char* name) { shots::BoxShot(type, idText, name, kBoxFirstButton); }
+void BoxShot(int type, LONG idText, const char* name)
+{
+    shots::BoxShot(type, idText, name, kBoxFirstButton);
+}
 
 // The overlays of play over a plain grey scene: a hint, the tutorial's
 // lines with the Skip Tutorial button, and "Game Over" under the failure

@@ -9,6 +9,7 @@
 #include "platform/window/window.h"
 #include "screens/screenbox.h"
 #include "tools/shots_png.h"
+#include "tools/tool_window.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -105,22 +106,11 @@ inline HWND OpenShotWindow(const char* tool, int argc, char** argv, int width, i
     const std::string store = (std::filesystem::temp_directory_path() / (std::string("varno-") + tool)).string();
     std::filesystem::create_directories(store, ignored);
     setenv("XDG_CONFIG_HOME", store.c_str(), 1);
-    if (!Display) {
-        std::fprintf(stderr, "%s: the library made no display\n", tool);
+    HWND main = nullptr;
+    ANIMWINDOW* aw = tools::OpenToolWindow(tool, tool, "Varno", QuietMainProc, width, height, service, &main);
+    if (!aw)
         return nullptr;
-    }
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = QuietMainProc;
-    wc.lpszClassName = tool;
-    RegisterClassA(&wc);
-    HWND main = CreateWindowExA(0, tool, "Varno", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
-                                nullptr, nullptr);
-    if (!main || !Display->SetMainWindow(main)) {
-        std::fprintf(stderr, "%s: no main window\n", tool);
-        return nullptr;
-    }
-    *child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, width, height, main, nullptr, nullptr,
-                             reinterpret_cast<void*>(service));
+    *child = aw->GetWindow();
     return main;
 }
 

@@ -13,6 +13,8 @@
 #include "game/game.h"
 #include "platform/ddraw/presenter.h"
 #include "platform/window/window.h"
+#include "tools/shots_bmp.h"
+#include "tools/tool_window.h"
 #include "screens/status.h"
 #include "support/textres.h"
 
@@ -38,38 +40,7 @@ LRESULT MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-bool SaveBmp(const std::string& path, const std::vector<std::uint32_t>& pixels, int w, int h)
-{
-    const int rowBytes = (w * 3 + 3) & ~3;
-    const std::uint32_t dataSize = static_cast<std::uint32_t>(rowBytes * h);
-    std::uint8_t header[54] = {'B', 'M'};
-    auto put32 = [&](int at, std::uint32_t v) { std::memcpy(header + at, &v, 4); };
-    put32(2, 54 + dataSize);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(w));
-    put32(22, static_cast<std::uint32_t>(h));
-    header[26] = 1;
-    header[28] = 24;
-    put32(34, dataSize);
-    const std::string tmp = path + ".tmp";
-    std::FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(rowBytes), 0);
-    for (int y = h - 1; y >= 0 && ok; --y) {
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t p = pixels[static_cast<std::size_t>(y) * w + x];
-            row[static_cast<std::size_t>(x) * 3] = static_cast<std::uint8_t>(p);
-            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<std::uint8_t>(p >> 8);
-            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<std::uint8_t>(p >> 16);
-        }
-        ok = std::fwrite(row.data(), 1, row.size(), f) == row.size();
-    }
-    ok = std::fclose(f) == 0 && ok;
-    return ok && std::rename(tmp.c_str(), path.c_str()) == 0;
-}
+using shots::SaveBmp;
 
 // Renders a few frames and saves what the screen shows.
 bool Shoot(ANIMWINDOW* aw, const std::string& path)
@@ -106,24 +77,12 @@ int main(int argc, char** argv)
     const std::filesystem::path config = std::filesystem::temp_directory_path() / "varno-status-demo";
     std::filesystem::create_directories(config);
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    if (!Display) {
-        std::fprintf(stderr, "status_demo: the library made no display\n");
+    HWND main = nullptr;
+    ANIMWINDOW* aw = tools::OpenToolWindow("status_demo", "StatusDemo", "Varno status bars", MainProc, kWidth, kHeight,
+                                           &WindowService, &main);
+    if (!aw)
         return 1;
-    }
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = MainProc;
-    wc.lpszClassName = "StatusDemo";
-    RegisterClassA(&wc);
-    HWND main = CreateWindowExA(0, "StatusDemo", "Varno status bars", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight,
-                                nullptr, nullptr, nullptr, nullptr);
-    if (!main || !Display->SetMainWindow(main)) {
-        std::fprintf(stderr, "status_demo: no main window\n");
-        return 1;
-    }
-    HWND child = CreateWindowExA(0, "AnimWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, main, nullptr,
-                                 nullptr, reinterpret_cast<void*>(&WindowService));
-    ANIMWINDOW* aw = ANIMWINDOW::GetAnimWindow(child);
-    if (!aw || !Display->SetVideoMode(kWidth, kHeight, 32, amFlip)) {
+    if (!Display->SetVideoMode(kWidth, kHeight, 32, amFlip)) {
         std::fprintf(stderr, "status_demo: cannot set 800x600x32\n");
         return 1;
     }
