@@ -215,11 +215,19 @@ void PlaceTutorialDisplay()
     place(o.pTutorialLower, g.Tutorial.szLower, lowerTop);
 }
 
-// Makes what is missing of the display while it is on.
+// The lines and the button are on screen while the display is on, except
+// under the pause menu, whose lower entries stand where the lines do; they
+// come back with their texts on resuming.
+bool TutorialDisplayWanted()
+{
+    return s.Shown.pWindow && g.Tutorial.fDisplay && g.lGameState != gsPaused;
+}
+
+// Makes what is missing of the display while it is wanted.
 void MakeTutorialDisplay()
 {
     OVERLAYS& o = s.Shown;
-    if (!o.pWindow || !g.Tutorial.fDisplay)
+    if (!TutorialDisplayWanted())
         return;
     if (!o.pTutorialLower) {
         // Measured with a text that reaches from the ascenders down to the
@@ -252,7 +260,7 @@ void MakeTutorialDisplay()
 
 void SyncTutorialDisplay()
 {
-    const bool wanted = s.Shown.pWindow && g.Tutorial.fDisplay;
+    const bool wanted = TutorialDisplayWanted();
     if (!wanted && (s.Shown.pTutorialLower || s.Shown.pTutorialUpper || s.Shown.pSkip))
         RemoveTutorialDisplay();
     else if (wanted && (!s.Shown.pTutorialLower || !s.Shown.pTutorialUpper || !s.Shown.pSkip))

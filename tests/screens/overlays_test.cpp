@@ -255,6 +255,38 @@ TEST_F(Overlay, TutorialLinesAndButtonComeAndGoWithTheDisplay)
     EXPECT_FALSE(g.Tutorial.fDisplay);
 }
 
+TEST_F(Overlay, TutorialLinesStepAsideForThePauseMenuAndReturnWithTheirTexts)
+{
+    g.fTutorial = TRUE;
+    SetTutorialDisplay(TRUE);
+    ShowTutorialText(79, 80);
+    const OVERLAYS& o = Overlays();
+    ASSERT_NE(o.pSkip, nullptr);
+
+    g.lGameState = gsPaused;
+    Frames(1);
+    EXPECT_EQ(o.pTutorialUpper, nullptr);
+    EXPECT_EQ(o.pTutorialLower, nullptr);
+    EXPECT_EQ(o.pSkip, nullptr);
+    EXPECT_TRUE(g.Tutorial.fDisplay);
+
+    // A language switch from the pause menu keeps them away, in the new
+    // language once they return.
+    MenuCommand(mcSwitchLanguage);
+    ASSERT_EQ(GetLanguage(), LANG_ESPERANTO_TEXTS);
+    Frames(1);
+    EXPECT_EQ(o.pTutorialUpper, nullptr);
+    EXPECT_EQ(o.pSkip, nullptr);
+
+    g.lGameState = gsPlaying;
+    Frames(1);
+    ASSERT_NE(o.pTutorialUpper, nullptr);
+    EXPECT_EQ(std::string(o.pTutorialUpper->Text()), Text(79));
+    EXPECT_EQ(std::string(o.pTutorialLower->Text()), Text(80));
+    EXPECT_EQ(std::string(o.pSkip->Text()), Text(idsSkipTutorial));
+    ExpectTutorialLayout(640, 480);
+}
+
 TEST_F(Overlay, SkipButtonPostsItsCommandToTheMainWindow)
 {
     g.fTutorial = TRUE;
