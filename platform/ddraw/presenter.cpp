@@ -59,6 +59,17 @@ void ApplyFullScreen()
     State& s = st();
     if (!s.window)
         return;
+    if (s.fullScreen && (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN) == 0) {
+        // Cover the display before asking for full screen: where no window
+        // manager carries the request out, the window would keep its
+        // windowed size while the picture is laid out for the whole display.
+        const int display = std::max(0, SDL_GetWindowDisplayIndex(s.window));
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(display, &bounds) == 0) {
+            SDL_SetWindowPosition(s.window, bounds.x, bounds.y);
+            SDL_SetWindowSize(s.window, bounds.w, bounds.h);
+        }
+    }
     SDL_SetWindowFullscreen(s.window, s.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     if (!s.fullScreen) {
         // A window of the picture's size, shrunk to fit the desktop.
@@ -84,7 +95,9 @@ bool EnsureWindow(const char* title)
     if (!VideoReady())
         return false;
     const Mode c = CurrentMode();
-    const Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN | (s.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    // Made as a window first: full screen is applied below, after the window
+    // has been given the display's bounds.
+    const Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN;
     s.window = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                 std::max(1, c.width), std::max(1, c.height), flags);
     if (!s.window)
