@@ -491,26 +491,28 @@ void SelectCubeKind(LONG kind)
         EditorPanelOps().pfnSelectKind(kind);
 }
 
-void SetEditorSpeed(LONG speed)
+namespace {
+// Sets one of the puzzle's numbers within its range; a change marks the
+// puzzle modified. The panel shows the values either way.
+void SetPuzzleNumber(LONG* field, LONG value, LONG low, LONG high)
 {
-    EDITOR& l = E();
-    speed = std::clamp(speed, kEditorMinSpeed, kEditorMaxSpeed);
-    if (l.Puzzle.lSpeed != speed) {
-        l.Puzzle.lSpeed = speed;
-        l.bModified = TRUE;
+    value = std::clamp(value, low, high);
+    if (*field != value) {
+        *field = value;
+        E().bModified = TRUE;
     }
     PanelValues();
+}
+}  // namespace
+
+void SetEditorSpeed(LONG speed)
+{
+    SetPuzzleNumber(&E().Puzzle.lSpeed, speed, kEditorMinSpeed, kEditorMaxSpeed);
 }
 
 void SetEditorMines(LONG mines)
 {
-    EDITOR& l = E();
-    mines = std::clamp(mines, kEditorMinMines, kEditorMaxMines);
-    if (l.Puzzle.lMines != mines) {
-        l.Puzzle.lMines = mines;
-        l.bModified = TRUE;
-    }
-    PanelValues();
+    SetPuzzleNumber(&E().Puzzle.lMines, mines, kEditorMinMines, kEditorMaxMines);
 }
 
 // ---- The mouse --------------------------------------------------------------
