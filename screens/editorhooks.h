@@ -13,7 +13,8 @@ struct EDITORHOOKS {
     void (*pfnOpenEditor)();
     // Quit Editor (521) or Previous Menu (509) in the editor: the editor
     // closes; the menus then set the main-menu state and show the main menu.
-    void (*pfnCloseEditor)();
+    // FALSE when the player cancelled: the editor and its menu stay.
+    BOOL (*pfnCloseEditor)();
     void (*pfnNewPuzzle)();  // 517
     void (*pfnLoadPuzzle)(); // 518
     void (*pfnSavePuzzle)(); // 519

@@ -2,12 +2,14 @@
 #include "screens/editorhooks.h"
 #include "screens/menus.h"
 #include "screens/screenbox.h"
+#include "screens/status.h"
+#include "anim/animwin.h"
 
 void InstallEditorLinks()
 {
     EDITORHOOKS& h = EditorHooks();
     h.pfnOpenEditor = [] { OpenEditor(nullptr); };
-    h.pfnCloseEditor = &QuitEditor;
+    h.pfnCloseEditor = [] { return QuitEditor() ? TRUE : FALSE; };
     h.pfnNewPuzzle = &NewPuzzle;
     h.pfnLoadPuzzle = &LoadPuzzleDialog;
     h.pfnSavePuzzle = [] { SavePuzzle(); };
@@ -19,6 +21,12 @@ void InstallEditorLinks()
     if (!e.pWindow)
         e.pWindow = GetMenuWindow();
     e.pfnAskYesNo = &AskScreenYesNo;
+    e.pfnAskYesNoCancel = &AskScreenYesNoCancel;
+    e.pfnMenuRect = [](RECT* prc) { return Menus().pCurrent == &EditorMenu ? MenuEntriesRect(prc) : FALSE; };
+    e.pfnTopBarHeight = [] {
+        ANIMWINDOW* w = GetMenuWindow();
+        return w ? StatusBarHeightFor(w->GetWidth(), w->GetHeight()) : LONG{0};
+    };
     e.pfnMessage = &ShowScreenMessage;
     e.pfnShowEditorMenu = &ShowEditorMenu;
     e.pfnRemoveMenu = &RemoveMenu;
