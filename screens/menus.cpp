@@ -596,6 +596,9 @@ void ShowMenu(MENUTABLE* menu)
         char* label = MenuEntryLabel(command);
         b->SetText(label);
         ReleaseText(label);
+        // Sized now, so that the panel and the editor's view know the
+        // column's extent before the first frame.
+        b->SizeToContent();
         b->SetPosition(left, static_cast<LONG>(top + step * i));
         ColourEntry(b, i);
         b->Enable(s.fEnabled);
@@ -659,6 +662,7 @@ void RefreshMenuEntry(LONG command)
         if (s.pCurrent->aCommands[i] == command && s.pCurrent->apButtons[i]) {
             char* label = MenuEntryLabel(command);
             s.pCurrent->apButtons[i]->SetText(label);
+            s.pCurrent->apButtons[i]->SizeToContent();
             ReleaseText(label);
         }
     PlacePanel();
@@ -762,6 +766,9 @@ int MenuService(ANIMWINDOW*, svcAnimWindow code, unsigned, long)
     if (code == svcawBeginFrame) {
         if (s.pCurrent) {
             ColourEntries();
+            // The entries take their size from their text when first drawn:
+            // the panel follows them.
+            PlacePanel();
             s.lHue = (s.lHue + 1) % 200;
             s.lPulse = (s.lPulse + 1) % 1000;
         }
