@@ -166,7 +166,7 @@ protected:
 
 TEST_F(Texts, EachTableOffersTheWayBackInTheOtherLanguage)
 {
-    EXPECT_EQ(Load(29), "  Elektu Lingvon (Nun Angulo)   ");
+    EXPECT_EQ(Load(29), "  Elektu Lingvon (Nun la Angla)   ");
     SetLanguage(LANG_ESPERANTO_TEXTS);
     EXPECT_EQ(Load(29), "  Select Language (Now Esperanto)   ");
     EXPECT_EQ(Load(4), "  Elektu Stiraĵojn (Nun %1)   ");
@@ -177,7 +177,7 @@ TEST_F(Texts, LanguagesWithoutTextsFallBackToEnglish)
 {
     SetLanguage(1031);
     EXPECT_EQ(Load(21), "Level %1, Puzzle %2");
-    EXPECT_EQ(Load(29), "  Elektu Lingvon (Nun Angulo)   ");
+    EXPECT_EQ(Load(29), "  Elektu Lingvon (Nun la Angla)   ");
     SetLanguage(1024);
     EXPECT_EQ(Load(3), "  Start Game!   ");
 }
