@@ -173,6 +173,14 @@ TEST_F(Texts, EachTableOffersTheWayBackInTheOtherLanguage)
     EXPECT_EQ(Load(1), "Times New Roman Eo,-%1,BI");
 }
 
+TEST_F(Texts, TheSaveMessageSpeaksOfTheLevelInBothLanguages)
+{
+    EXPECT_EQ(Load(64), "Your changes to this level have been saved.");
+    SetLanguage(LANG_ESPERANTO_TEXTS);
+    EXPECT_EQ(Load(64), "Viaj ŝanĝoj en ĉi tiu fazo estas konservitaj.");
+    EXPECT_EQ(Load(71), "Ĉu vi volas unue konservi viajn ŝanĝojn en ĉi tiu fazo?");
+}
+
 TEST_F(Texts, LanguagesWithoutTextsFallBackToEnglish)
 {
     SetLanguage(1031);
