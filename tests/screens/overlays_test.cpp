@@ -10,6 +10,7 @@
 #include "game/hint.h"
 #include "screens/ac_button.h"
 #include "screens/menus.h"
+#include "screens/acpaint.h"
 #include "screens/overlays.h"
 #include "shell/settings.h"
 #include "support/textres.h"
@@ -382,3 +383,8 @@ TEST_F(Overlay, TextsFollowALanguageSwitch)
 }
 
 } // namespace
+
+TEST(SkipButton, ItsTextStandsOutFromItsFace)
+{
+    EXPECT_GE(acpaint::Contrast(clrSkipText, clrSkipFace), 4.5);
+}
