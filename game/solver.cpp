@@ -353,6 +353,12 @@ std::vector<MOVE> ShotMoves(const SNAP& s, float step)
                 asides.push_back({c.x + 1, z});
             if (z + 1 < s.lLength)
                 asides.push_back({c.x, z + 1});
+            if (z + 2 < s.lLength)
+                asides.push_back({c.x, z + 2});
+            if (c.x > 1)
+                asides.push_back({c.x - 2, z});
+            if (c.x + 2 < s.lWidth)
+                asides.push_back({c.x + 2, z});
             std::stable_sort(asides.begin(), asides.end(),
                              [&](const CUBEAT& a, const CUBEAT& b) { return dist2(a.x, a.z) < dist2(b.x, b.z); });
             // Cubes ahead of it in its column pass over the mine first: the
