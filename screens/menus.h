@@ -41,13 +41,14 @@ enum : LONG {
     mcShowTutorial = 523,
     mcStartAtLevel = 524,
     mcDisplayQuality = 525,
+    mcCheckPuzzle = 526,
 };
 
 // Commands of the main window that the menus post.
 constexpr WPARAM kMainQuit = 2;
 constexpr WPARAM kMainPauseBack = 4001;
 
-constexpr int kMenuEntries = 6;
+constexpr int kMenuEntries = 7;
 
 struct MENUTABLE {
     LONG fTitleLayout; // 1: the title layout; 0: the editor layout
