@@ -474,6 +474,8 @@ struct PUZZLESOLVER::STATE {
     // has seen every case.
     long lLimit = 0;
     bool fCut = false;
+    bool fMeasuring = false;
+    std::vector<SCRIPTELEMENT> solution;  // verified, with its final wait
 
     PLAYOUTCOME Run(const std::vector<SCRIPTELEMENT>& script, bool fToOutcome, SNAP* snap)
     {
@@ -561,13 +563,24 @@ struct PUZZLESOLVER::STATE {
             result.lResult = srUnknown;
             return;
         }
+        fDone = false;
         result.script = ScriptText(script);
         result.lMinesUsed = result.lMines - r.lMinesRemaining;
         result.lScore = r.lScore;
-        LONG slack = 0;
-        while (slack < kMaxSlack && Run(WithWalksLate(script, slack + 1), false, nullptr).lOutcome == roWon)
-            ++slack;
-        result.lSlack = slack;
+        solution = std::move(script);
+        fMeasuring = true;  // the slack follows, a play per step
+    }
+
+    // One more frame of delay before every walk: does it still win?
+    void MeasureSlack()
+    {
+        if (result.lSlack < kMaxSlack &&
+            Run(WithWalksLate(solution, result.lSlack + 1), false, nullptr).lOutcome == roWon) {
+            ++result.lSlack;
+            return;
+        }
+        fMeasuring = false;
+        fDone = true;
     }
 };
 
@@ -594,7 +607,9 @@ bool PUZZLESOLVER::Step(long long llFrames)
 {
     const long long stop = m->result.llFrames + llFrames;
     while (!m->fDone && m->result.llFrames < stop) {
-        if (m->stack.empty() && m->fCut && !(m->fHaveBest && !m->options.fFewestMines)) {
+        if (m->fMeasuring)
+            m->MeasureSlack();
+        else if (m->stack.empty() && m->fCut && !(m->fHaveBest && !m->options.fFewestMines)) {
             // The next round, with room for more moves off the first choice.
             m->lLimit = m->lLimit * 2 + 1;
             m->fCut = false;
