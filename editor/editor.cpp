@@ -1,5 +1,7 @@
 #include "editor/editor.h"
 
+#include "editor/editorcheck.h"
+
 #include "anim/animwin.h"
 #include "anim/lasterror.h"
 #include "anim/memmgr.h"
@@ -299,6 +301,7 @@ EDITORSEAMS& EditorSeams()
 void OpenEditor(const PUZZLE* pSrc)
 {
     EDITOR& l = E();
+    EndSolutionShow();
     if (l.fOpen)
         CloseWithoutAsking();
     const LONG level = std::max<LONG>(1, g.lLevel);
@@ -917,6 +920,7 @@ bool EditorMenuCommand(LONG command)
     case cmdEditorEncryption: EncryptionCommand(); return true;
     case cmdEditorTest: TestPuzzle(); return true;
     case cmdEditorQuit: QuitEditor(); return true;
+    case cmdEditorCheck: CheckPuzzle(); return true;
     default: return false;
     }
 }
@@ -1056,6 +1060,8 @@ int EditorService(ANIMWINDOW*, int code, unsigned, long)
     EDITOR& l = E();
     if (!l.fOpen)
         return 1;
+    if (code == svcawDrawFrame)
+        StepPuzzleCheck();
     if (code == svcawVideoMode) {
         // The panel follows the new screen size; the dialog comes back over it.
         PanelDestroy();

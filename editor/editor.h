@@ -204,7 +204,8 @@ void EncryptionCommand();
 // Closes the editor without asking (the changes are kept for the return) and
 // starts a game of the edited puzzle under its numbers.
 void TestPuzzle();
-// The editor menu's commands 517 to 522; false for other commands.
+// The editor menu's commands 517 to 522 and Check Puzzle (526); false for
+// other commands.
 bool EditorMenuCommand(LONG command);
 
 // ---- The load dialog --------------------------------------------------------

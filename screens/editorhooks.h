@@ -21,6 +21,8 @@ struct EDITORHOOKS {
     void (*pfnEncryption)(); // 520
     // 522, after the menu and the title scene were removed.
     void (*pfnTestPuzzle)();
+    // 526: the solver checks the edited puzzle; the menu stays.
+    void (*pfnCheckPuzzle)();
     // The editor's own controls are disabled while a message box is shown.
     void (*pfnEnableControls)(BOOL fEnable);
 };

@@ -1,4 +1,5 @@
 #include "editor/editor.h"
+#include "editor/editorcheck.h"
 #include "screens/editorhooks.h"
 #include "screens/menus.h"
 #include "screens/screenbox.h"
@@ -15,6 +16,7 @@ void InstallEditorLinks()
     h.pfnSavePuzzle = [] { SavePuzzle(); };
     h.pfnEncryption = &EncryptionCommand;
     h.pfnTestPuzzle = &TestPuzzle;
+    h.pfnCheckPuzzle = &CheckPuzzle;
     h.pfnEnableControls = [](BOOL fEnable) { EnableEditorControls(fEnable != FALSE); };
 
     EDITORSEAMS& e = EditorSeams();
@@ -30,4 +32,15 @@ void InstallEditorLinks()
     e.pfnMessage = &ShowScreenMessage;
     e.pfnShowEditorMenu = &ShowEditorMenu;
     e.pfnRemoveMenu = &RemoveMenu;
+
+    CHECKSEAMS& c = CheckSeams();
+    c.pfnBusyBox = [](LONG id) { ScreenMessageBox(mbtClose, id, nullptr); };
+    c.pfnEndBusyBox = [] { MessageBoxCommand(kBoxFirstButton); };
+    c.pfnTell = [](LONG id, LONG a, LONG b, LONG cc) {
+        ScreenMessageBox(mbtClose, id, "%ld%ld%ld", static_cast<long>(a), static_cast<long>(b), static_cast<long>(cc));
+    };
+    c.pfnAsk = [](LONG id, LONG a, LONG b, LONG cc) {
+        return ScreenMessageBox(mbtYesNo, id, "%ld%ld%ld", static_cast<long>(a), static_cast<long>(b),
+                                static_cast<long>(cc)) == mbaYes;
+    };
 }

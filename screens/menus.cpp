@@ -39,7 +39,8 @@ MENUTABLE VideoMenu = {
     {}};
 MENUTABLE PauseMenu = {
     1, 6, {mcResumeGame, mcSoundEffects, mcBackgroundMusic, mcSelectControls, mcQuitGame, mcQuitVarno}, {}};
-MENUTABLE EditorMenu = {0, 6, {mcNewPuzzle, mcLoadPuzzle, mcSavePuzzle, mcEncryption, mcTestPuzzle, mcQuitEditor}, {}};
+MENUTABLE EditorMenu = {
+    0, 7, {mcNewPuzzle, mcLoadPuzzle, mcSavePuzzle, mcEncryption, mcTestPuzzle, mcCheckPuzzle, mcQuitEditor}, {}};
 
 MENUHOOKS& MenuHooks()
 {
@@ -531,6 +532,7 @@ char* MenuEntryLabel(LONG command)
     case mcEncryption: return FormatText(TextId(58), nullptr);
     case mcQuitEditor: return FormatText(TextId(59), nullptr);
     case mcTestPuzzle: return FormatText(TextId(65), nullptr);
+    case mcCheckPuzzle: return FormatText(TextId(150), nullptr);
     case mcShowTutorial: return FormatText(TextId(72), "%m", static_cast<unsigned>(st.fShowTutorial ? idsYes : idsNo));
     case mcStartAtLevel: return FormatText(TextId(108), "%lu", static_cast<unsigned>(st.lStartLevel));
     case mcDisplayQuality: {
@@ -735,6 +737,7 @@ void MenuCommand(LONG command)
         CloseMenusAndTitle();
         Call(EditorHooks().pfnTestPuzzle);
         break;
+    case mcCheckPuzzle: Call(EditorHooks().pfnCheckPuzzle); break;
     case mcShowTutorial:
         st.fShowTutorial = !st.fShowTutorial;
         RefreshMenuEntry(command);

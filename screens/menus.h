@@ -43,6 +43,7 @@ enum : LONG {
     mcStartAtLevel = 524,
     mcDisplayQuality = 525,
     mcDifficulty = 540,
+    mcCheckPuzzle = 526,
 };
 
 // Commands of the main window that the menus post.
