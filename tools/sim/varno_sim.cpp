@@ -13,6 +13,7 @@
 #include "platform/clock/crt.h"
 #include "platform/d3drm/d3drm.h"
 #include "render/scene.h"
+#include "tools/sim/soak.h"
 
 #include <chrono>
 #include <cstdio>
@@ -35,7 +36,8 @@ int Usage()
     std::printf("usage: varno-sim check FILE\n"
                 "       varno-sim format FILE\n"
                 "       varno-sim play FILE --level L --puzzle P [--difficulty D] [--seed N] --script \"ELEMENTS\"\n"
-                "       varno-sim bench [--seed N]\n");
+                "       varno-sim bench [--seed N]\n"
+                "       varno-sim soak --puzzles N [--seed S]\n");
     return 2;
 }
 
@@ -331,6 +333,8 @@ int main(int argc, char** argv)
     if (argc < 2)
         return Usage();
     const std::string command = argv[1];
+    if (command == "soak")
+        return SoakCommand(argc, argv);
     if (command == "check" || command == "format") {
         if (argc != 3)
             return Usage();
