@@ -200,6 +200,10 @@ bool ConvertMidiFile(const BYTE* p, std::size_t cb, SOUND* s)
     s->TimeDiv.dwTimeDiv = BE16(p + 12);
     std::size_t at = 8 + static_cast<std::size_t>(cbHeader);
 
+    // Every track takes at least its 8-byte header: a count the file cannot
+    // hold is refused before room is made for it.
+    if (static_cast<std::size_t>(cTracks) * 8 > cb - at)
+        return bad();
     std::vector<TRACK> tracks(cTracks);
     for (TRACK& t : tracks) {
         if (cb - at < 8 || std::memcmp(p + at, "MTrk", 4) != 0)

@@ -4,8 +4,8 @@
 // blocks entry by entry with their continuations.
 //
 // The blob is a run of records, each a 16-bit type, name, language and byte
-// count (little-endian) and that many bytes; a type or name of 0xFFFF stands
-// for a named one. String blocks are moved to block numbers the game's own
+// count (little-endian) and that many bytes; a type or name of 0 or 0xFFFF
+// stands for a named one. String blocks are moved to block numbers the game's own
 // table does not use, so that they are found and not shadowed.
 #include "fuzz/fuzz_target.h"
 #include "platform/resources/rescompile.h"
@@ -62,11 +62,11 @@ VARNO_FUZZ_TARGET(resources)
         if (type == 6)
             name = FreeBlock(name);
         resources::ResourceEntry e{};
-        if (type == 0xFFFF)
+        if (type == 0 || type == 0xFFFF)
             e.typeName = "FuzzData";
         else
             e.typeId = type;
-        if (name == 0xFFFF)
+        if (name == 0 || name == 0xFFFF)
             e.nameText = "FUZZ";
         else
             e.nameId = name;
