@@ -108,6 +108,10 @@ int ReadAVI(FILEMAP& f, GRAPHIC*** papgr, unsigned* pn)
         }
         if (!bytesPerPixel)
             break;
+        // A frame the file does not hold is refused before its room is made.
+        const long total = f.GetSize(), here = f.GetPosition();
+        if (total >= 0 && here >= 0 && size > static_cast<std::uint64_t>(total - here))
+            return fail(ERROR_BAD_FORMAT);
         GRAPHIC* g = new (std::nothrow) GRAPHIC();
         if (!g)
             return fail(ERROR_NOT_ENOUGH_MEMORY);

@@ -219,6 +219,16 @@ int ReadGIF(FILEMAP& f, GRAPHIC*** papgr, unsigned* pn)
     const unsigned background = header[11];
     if (screenW == 0 || screenH == 0)
         return fail(ERROR_BAD_FORMAT);
+    // Every image is a frame of the whole logical screen. A screen, or
+    // frames together, larger than any animation of the library could use
+    // are refused before the room is made: a few bytes of header could
+    // otherwise claim gigabytes.
+    constexpr std::uint64_t kMostFramePixels = std::uint64_t(1) << 24;
+    constexpr std::uint64_t kMostTotalPixels = std::uint64_t(1) << 26;
+    const std::uint64_t framePixels = static_cast<std::uint64_t>(screenW) * static_cast<std::uint64_t>(screenH);
+    if (framePixels > kMostFramePixels)
+        return fail(ERROR_BAD_FORMAT);
+    std::uint64_t totalPixels = 0;
     const bool hasGlobal = (packed & 0x80) != 0;
     const unsigned tableBits = (packed & 7) + 1;
     const unsigned short depth = FrameDepth((packed >> 4) & 7, hasGlobal, tableBits);
@@ -266,6 +276,9 @@ int ReadGIF(FILEMAP& f, GRAPHIC*** papgr, unsigned* pn)
             return fail(ERROR_BAD_FORMAT);
 
         // One image: a full frame of the logical screen's size.
+        totalPixels += framePixels;
+        if (totalPixels > kMostTotalPixels)
+            return fail(ERROR_BAD_FORMAT);
         GRAPHIC* g = new (std::nothrow) GRAPHIC();
         if (!g)
             return fail(ERROR_NOT_ENOUGH_MEMORY);

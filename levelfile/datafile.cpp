@@ -591,7 +591,9 @@ BOOL ReadLevelFile()
     bool ok = false;
     const std::string path = FindLevelFile(nullptr);
     std::string bytes;
-    if (!path.empty() && files::ReadWholeFile(path, bytes) && !bytes.empty()) {
+    if (!path.empty()) // an earlier save that was cut short left its temporary file
+        files::RemoveStaleTemporaryFiles(path);
+    if (!path.empty() && files::ReadWholeFile(path, bytes, kMaxLevelFileBytes) && !bytes.empty()) {
         g.Levels.fScrambled = IsScrambledText(bytes.data(), bytes.size());
         UnscrambleText(bytes.data(), bytes.size());
         ok = ParseLevelText(bytes.c_str(), &g.Levels) != FALSE;

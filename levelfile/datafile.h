@@ -107,6 +107,10 @@ BOOL ParseLevelTextReport(const char* pszText, LEVELLIST* pList, LEVELTEXTSTOP* 
 // list holds no level or memory runs out.
 char* BuildLevelText(const LEVELLIST* pList);
 
+// The largest level file read (the game's own is some kilobytes); a larger
+// one is refused unread as a damaged level file.
+constexpr std::size_t kMaxLevelFileBytes = 8 * 1024 * 1024;
+
 // Reads the level file of the data folder into g.Levels (released first),
 // plain or scrambled. On failure it shows the load-failure message itself and
 // returns FALSE; the program then does not start.

@@ -103,7 +103,7 @@ BOOL ConvertFile(const char* pszName, bool fScramble)
     if (path.empty())
         return FALSE;
     std::string bytes;
-    if (!files::ReadWholeFile(path, bytes))
+    if (!files::ReadWholeFile(path, bytes, kMaxLevelFileBytes))
         return FALSE;
     if (bytes.empty()) {
         SetLastError(ERROR_INVALID_DATA);

@@ -11,6 +11,9 @@ packages=(
   libfontconfig-dev fonts-liberation2 timgm6mb-soundfont
   libegl-mesa0 libgl1-mesa-dri xvfb xauth
 )
+# Callers that need more (the fuzzers' compiler) name it here.
+read -r -a extra <<<"${VARNO_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -50,7 +53,9 @@ if [ ! -f "$build_dir/build.ninja" ]; then
   cmake -S "$root" -B "$build_dir" -G Ninja "$@" >/dev/null
 fi
 # Build output is kept in a log; it is shown only when the build fails.
-if ! cmake --build "$build_dir" >"$build_dir/build.log" 2>&1; then
+# VARNO_BUILD_TARGETS names the targets to build instead of all of them.
+read -r -a targets <<<"${VARNO_BUILD_TARGETS:-}"
+if ! cmake --build "$build_dir" ${targets[@]+--target "${targets[@]}"} >"$build_dir/build.log" 2>&1; then
   cat "$build_dir/build.log" >&2
   echo "Build failed." >&2
   exit 1

@@ -8,6 +8,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <queue>
 #include <string>
 #include <vector>
 
@@ -198,6 +200,10 @@ bool ConvertMidiFile(const BYTE* p, std::size_t cb, SOUND* s)
     s->TimeDiv.dwTimeDiv = BE16(p + 12);
     std::size_t at = 8 + static_cast<std::size_t>(cbHeader);
 
+    // Every track takes at least its 8-byte header: a count the file cannot
+    // hold is refused before room is made for it.
+    if (static_cast<std::size_t>(cTracks) * 8 > cb - at)
+        return bad();
     std::vector<TRACK> tracks(cTracks);
     for (TRACK& t : tracks) {
         if (cb - at < 8 || std::memcmp(p + at, "MTrk", 4) != 0)
@@ -213,15 +219,18 @@ bool ConvertMidiFile(const BYTE* p, std::size_t cb, SOUND* s)
     }
 
     // Merge: always the track whose next event comes first, the
-    // lower-numbered one on a tie.
+    // lower-numbered one on a tie. The tracks still playing wait in a heap
+    // by (time, number), so that a file of many tracks merges in
+    // O(events log tracks).
+    using PENDING = std::pair<DWORD, std::size_t>;
+    std::priority_queue<PENDING, std::vector<PENDING>, std::greater<PENDING>> pending;
+    for (std::size_t i = 0; i < tracks.size(); ++i)
+        if (!tracks[i].fEnded)
+            pending.emplace(tracks[i].dwTime, i);
     DWORD dwLastTime = 0;
-    for (;;) {
-        TRACK* next = nullptr;
-        for (TRACK& t : tracks)
-            if (!t.fEnded && (!next || t.dwTime < next->dwTime))
-                next = &t;
-        if (!next)
-            break;
+    while (!pending.empty()) {
+        TRACK* next = &tracks[pending.top().second];
+        pending.pop();
         bool fWrite = false;
         DWORD event = 0;
         if (!ReadEvent(*next, fWrite, event)) {
@@ -246,6 +255,7 @@ bool ConvertMidiFile(const BYTE* p, std::size_t cb, SOUND* s)
                 break;
             }
             next->dwTime += d;
+            pending.emplace(next->dwTime, static_cast<std::size_t>(next - tracks.data()));
         }
     }
     return true;
@@ -301,7 +311,7 @@ bool SOUND::LoadMidi()
     lSoundError = 0;
     const std::string path = files::FindPath("", szFile);
     std::string bytes;
-    if (path.empty() || !files::ReadWholeFile(path, bytes)) {
+    if (path.empty() || !files::ReadWholeFile(path, bytes, kMaxMidiFileBytes)) {
         lSoundError = GetLastError();
         return false;
     }

@@ -12,6 +12,10 @@
 // division. False (with error 11) when the header or the track chunks are
 // not well formed; an event that cannot be read ends the song there (error
 // 11 too) but the conversion still succeeds.
+// The largest MIDI file read (a song of the game is some tens of kilobytes);
+// a larger one is refused unread.
+constexpr std::size_t kMaxMidiFileBytes = 4 * 1024 * 1024;
+
 bool ConvertMidiFile(const BYTE* pFile, std::size_t cbFile, SOUND* pSound);
 // Frees the SOUND's blocks.
 void FreeMusicBlocks(SOUND* pSound);

@@ -31,6 +31,17 @@ bool RIFFFILE::Open(const char* szPath)
     return true;
 }
 
+long RIFFFILE::FileSize() const
+{
+    if (!m_pFile)
+        return -1;
+    const long at = std::ftell(m_pFile);
+    if (at < 0 || std::fseek(m_pFile, 0, SEEK_END) != 0)
+        return -1;
+    const long size = std::ftell(m_pFile);
+    return std::fseek(m_pFile, at, SEEK_SET) == 0 ? size : -1;
+}
+
 void RIFFFILE::Close()
 {
     if (m_pFile)

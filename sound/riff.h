@@ -58,6 +58,8 @@ public:
     LONG Read(void* pv, LONG cb);
     // Moves to a position (SEEK_SET, SEEK_CUR); returns it, or -1.
     LONG Seek(LONG offset, int origin);
+    // The size of the open file in bytes, or -1.
+    long FileSize() const;
 
     // Reads the chunk header at the current position (inside pParent when
     // given). With a find flag it skips chunks until one matches: its

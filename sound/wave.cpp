@@ -6,6 +6,7 @@
 #include "sound/soundsys.h"
 #include "sound/wave.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool ReadWaveFile(const char* szPath, std::vector<BYTE>& format, std::vector<BYTE>& data)
@@ -76,6 +77,13 @@ bool ReadWaveFile(const char* szPath, std::vector<BYTE>& format, std::vector<BYT
     chunk.ckid = kFourCCData;
     if (!file.Descend(&chunk, &riff, RIFF_FINDCHUNK))
         return fail();
+    // A chunk that claims more than the file holds is refused before its
+    // room is made.
+    const long fileSize = file.FileSize();
+    if (fileSize < 0 || chunk.cksize > static_cast<unsigned long>(fileSize) - std::min<unsigned long>(chunk.dwDataOffset, fileSize)) {
+        SetLastError(ERROR_INVALID_DATA);
+        return fail();
+    }
     data.resize(chunk.cksize);
     RIFFIOINFO io{};
     file.GetInfo(&io);

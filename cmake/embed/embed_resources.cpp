@@ -39,7 +39,7 @@ std::string Generate(const std::vector<rescompile::Resource>& resources)
     out << "// Made by the resource embedder from the resource folder; not to be edited.\n"
            "#include \"platform/resources/resources.h\"\n\n"
            "namespace {\n\n"
-           "alignas(4) const unsigned char kNoData[1] = {0};\n";
+           "[[maybe_unused]] alignas(4) const unsigned char kNoData[1] = {0};\n";
     for (std::size_t i = 0; i < resources.size(); ++i) {
         const std::string& data = resources[i].data;
         if (data.empty())

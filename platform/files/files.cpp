@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,7 +12,10 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
+#include <mutex>
+#include <set>
 #include <vector>
 
 namespace files {
@@ -186,6 +190,39 @@ void SyncFolder(const std::string& folder)
 
 std::atomic<unsigned> g_tempCounter{0};
 
+// The prefix of the temporary files of a file called `name`.
+std::string TemporaryPrefix(const std::string& name)
+{
+    return "." + name + ".tmp-";
+}
+
+// The process id in a temporary file's name after its prefix, or 0 when the
+// rest is not "<pid>-<counter>".
+pid_t OwnerOfTemporary(std::string_view rest)
+{
+    const std::size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == rest.size())
+        return 0;
+    long long pid = 0;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (i == dash)
+            continue;
+        if (rest[i] < '0' || rest[i] > '9')
+            return 0;
+        if (i < dash && (pid = pid * 10 + (rest[i] - '0')) > INT_MAX)
+            return 0;
+    }
+    return static_cast<pid_t>(pid);
+}
+
+bool ProcessRuns(pid_t pid)
+{
+    return kill(pid, 0) == 0 || errno == EPERM;
+}
+
+std::mutex g_cleanedMutex;
+std::set<std::string> g_cleaned; // targets whose stale files this process removed
+
 } // namespace
 
 DWORD ErrorFromErrno(int error)
@@ -325,6 +362,53 @@ bool ReadWholeFile(const std::string& path, std::string& bytes)
     return true;
 }
 
+int RemoveStaleTemporaryFiles(const std::string& path)
+{
+    std::string folder, name;
+    SplitPath(WriteTarget(path), folder, name);
+    if (name.empty())
+        return 0;
+    const std::string prefix = TemporaryPrefix(name);
+    std::vector<std::string> stale;
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return 0;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view entryName = entry->d_name;
+        if (!entryName.starts_with(prefix))
+            continue;
+        const pid_t owner = OwnerOfTemporary(entryName.substr(prefix.size()));
+        if (owner > 0 && owner != getpid() && !ProcessRuns(owner))
+            stale.emplace_back(entryName);
+    }
+    closedir(dir);
+    int removed = 0;
+    for (const std::string& file : stale)
+        if (unlink(Join(folder, file).c_str()) == 0)
+            ++removed;
+    return removed;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes)
+{
+    bytes.clear();
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    if (!ReadWholeFile(path, bytes))
+        return false;
+    // A file that grew while it was read.
+    if (bytes.size() > maxBytes) {
+        bytes.clear();
+        bytes.shrink_to_fit();
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    return true;
+}
+
 bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t size)
 {
     if (path.empty() || (size > 0 && !bytes)) {
@@ -339,6 +423,13 @@ bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t
         return false;
     }
 
+    {
+        // What an earlier process left behind goes before the first write.
+        std::lock_guard lock(g_cleanedMutex);
+        if (g_cleaned.insert(target).second)
+            RemoveStaleTemporaryFiles(target);
+    }
+
     struct stat old;
     const bool replacing = stat(target.c_str(), &old) == 0;
     if (replacing && S_ISDIR(old.st_mode)) {
@@ -351,7 +442,7 @@ bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = Join(folder,
-                    "." + name + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(g_tempCounter.fetch_add(1)));
+                    TemporaryPrefix(name) + std::to_string(getpid()) + "-" + std::to_string(g_tempCounter.fetch_add(1)));
         fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;

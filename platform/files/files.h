@@ -49,6 +49,18 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t size);
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// Removes the temporary files that WriteFileAtomically left beside `path`
+// in a process that ended before it could rename or remove them (killed,
+// or the machine lost power): the hidden ".<name>.tmp-<pid>-<n>" files of
+// processes no longer running. WriteFileAtomically does this on its first
+// write of a path in a process; readers of files that are saved so call it
+// when they start. Returns the number of files removed.
+int RemoveStaleTemporaryFiles(const std::string& path);
+
+// Reads a whole file of at most maxBytes; a larger one is refused before
+// anything is read, with the last error ERROR_FILE_TOO_LARGE.
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes);
+
 // The last-error code for a C library errno value.
 DWORD ErrorFromErrno(int error);
 

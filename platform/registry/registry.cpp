@@ -34,6 +34,11 @@
 namespace {
 
 constexpr const char* kHeader = "varno-registry 1";
+// The largest store file read: the game's holds a few hundred bytes. A
+// larger file is left as it is, like one that cannot be read.
+constexpr std::size_t kMaxStoreBytes = 4 * 1024 * 1024;
+// Keys nest at most this deep; a deeper key line in a file is damaged.
+constexpr std::size_t kMaxKeyDepth = 512;
 constexpr std::uintptr_t kCurrentUser = 0x80000001u;
 constexpr std::uintptr_t kLocalMachine = 0x80000002u;
 
@@ -297,6 +302,9 @@ bool ParseValue(const std::vector<std::string_view>& fields, Value& v)
 void Parse(const std::string& text, Root& root)
 {
     Key* current = nullptr;
+    // The values already read, by key and folded name, so that a duplicate
+    // is found without searching the key's values.
+    std::set<std::pair<const Key*, std::string>> seen;
     bool headerSeen = false, firstItem = true;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -329,7 +337,7 @@ void Parse(const std::string& text, Root& root)
             current = nullptr;
             if (UnescapeName(fields[1], path)) {
                 const std::vector<std::string> parts = KeyComponents(path);
-                if (!parts.empty()) {
+                if (!parts.empty() && parts.size() <= kMaxKeyDepth) {
                     // Every key above it exists too.
                     for (std::size_t n = 1; n <= parts.size(); ++n) {
                         const std::string spelled = JoinKey(parts, n);
@@ -343,7 +351,7 @@ void Parse(const std::string& text, Root& root)
             }
         } else if (fields[0] == "value" && current) {
             Value v;
-            if (ParseValue(fields, v) && !current->Find(v.name)) {
+            if (ParseValue(fields, v) && seen.emplace(current, Folded(v.name)).second) {
                 current->values.push_back(std::move(v));
                 ok = true;
             }
@@ -387,12 +395,14 @@ Root& LoadedRoot(std::uintptr_t rootId)
     const std::string file = RootFile(rootId);
     if (file.empty())
         return root;
+    // Temporary files of a rewrite that was cut short are removed.
+    files::RemoveStaleTemporaryFiles(file);
     struct stat st;
     if (stat(file.c_str(), &st) != 0)
         return root; // a missing store is an empty one
     root.fileExists = true;
     std::string text;
-    if (!S_ISREG(st.st_mode) || !files::ReadWholeFile(file, text)) {
+    if (!S_ISREG(st.st_mode) || !files::ReadWholeFile(file, text, kMaxStoreBytes)) {
         root.status = S_ISREG(st.st_mode) ? GetLastError() : ERROR_ACCESS_DENIED;
         std::fprintf(stderr, "varno: settings store %s cannot be read; it is left as it is\n", file.c_str());
         return root;

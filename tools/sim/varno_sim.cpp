@@ -14,6 +14,7 @@
 #include "platform/clock/crt.h"
 #include "platform/d3drm/d3drm.h"
 #include "render/scene.h"
+#include "tools/sim/soak.h"
 
 #include <algorithm>
 #include <chrono>
@@ -43,7 +44,8 @@ int Usage()
                 " [--fewest-mines]\n"
                 "       varno-sim solve-all FILE [--difficulty D] [--seconds S]\n"
                 "       varno-sim solve-bench FILE [--difficulty D] [--seconds S]\n"
-                "       varno-sim bench [--seed N]\n");
+                "       varno-sim bench [--seed N]\n"
+                "       varno-sim soak --puzzles N [--seed S]\n");
     return 2;
 }
 
@@ -475,6 +477,8 @@ int main(int argc, char** argv)
     if (argc < 2)
         return Usage();
     const std::string command = argv[1];
+    if (command == "soak")
+        return SoakCommand(argc, argv);
     if (command == "check" || command == "format") {
         if (argc != 3)
             return Usage();
