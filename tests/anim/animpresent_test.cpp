@@ -23,9 +23,9 @@ protected:
         if (HasFatalFailure())
             return;
         ASSERT_EQ(Display->SetVideoMode(kModeWidth, kModeHeight, 32, amFlipTriple), 1);
-        ASSERT_EQ(aw->Enable3d(1), 1);
-        if (!GlRenderIsInstalled())
+        if (aw->Enable3d(1) != 1 && !GlRenderIsInstalled())
             GTEST_SKIP() << "No OpenGL renderer here: " << GlRenderGetError();
+        ASSERT_TRUE(aw->fIs3dEnabled());
         OPTIONS3D unlit{1, 0, 128, 0, 0};
         ASSERT_EQ(aw->Set3dOptions(&unlit), 1);
         IDirect3DRMFrame2* root = aw->Get3dRootFrame();
@@ -163,7 +163,8 @@ TEST_F(AnimPresentTest, SixteenBitModesQuantiseOnlyTheChangedRectangles)
     EXPECT_EQ(presenter::GetStats().uploadedPixels, 96u);
     // 0x12,0x34,0x56 kept to 5, 6 and 5 bits, widened again.
     EXPECT_EQ(OnScreen(312, 203), 0x103452u);
-    EXPECT_EQ(OnScreen(302, 203), 0x102031u);
+    // The mode made the scene anew, empty and black, where the object was.
+    EXPECT_EQ(OnScreen(302, 203), 0u);
 }
 
 TEST_F(AnimPresentTest, NothingIsDrawnWhileMinimisedAndAllOfItAfterwards)
