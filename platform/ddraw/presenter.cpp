@@ -476,8 +476,9 @@ void PresentChanged(const Source& source, const RECT* changed, int count)
         s.nearest.clear();
         whole = true;
     }
-    // The picture kept for LastPicture follows lazily; a palette is only
-    // valid during the call, so a paletted one is filled now.
+    // The picture kept for LastPicture is made from the source only when
+    // asked for; the caller's palette is valid during the call only, so the
+    // kept copy stands in for it.
     s.picW = source.width;
     s.picH = source.height;
     s.lastDepth = source.depth;

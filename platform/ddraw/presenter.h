@@ -78,9 +78,10 @@ bool IsMinimized();
 void NoteMinimized(bool minimized);
 void NoteExposed();
 
-// What the presenter did, for tests and benchmarks: pixels uploaded to the
-// screen's texture, pictures drawn and shown, and whether the last upload
-// was the whole picture.
+// What the presenter did, for tests and benchmarks: picture pixels sent to
+// the screen (uploaded to the texture, or scaled onto the window surface),
+// pictures shown, and whether the last one was sent whole because the
+// screen's copy was out of date (new size, depth or palette, an expose).
 struct Stats {
     std::uint64_t uploadedPixels = 0;
     std::uint64_t uploads = 0;
