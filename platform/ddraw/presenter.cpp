@@ -523,6 +523,13 @@ void PresentChanged(const Source& source, const RECT* changed, int count)
         // Nothing changed: the screen still shows this picture.
         if (rects.empty())
             return;
+        // The picture is scaled to the screen by filtering, not by picking
+        // the nearest pixel: at a scale that is no whole number, picking
+        // doubles some columns and not others, so that a one-pixel gap in a
+        // small text (between "e" and "l" of "Level") shows two pixels wide
+        // and the word looks split. Filtering keeps every gap as wide as the
+        // others.
+        SDL_SetTextureScaleMode(s.texture, SDL_ScaleModeLinear);
     }
     s.textureStale = false;
     s.stats.lastWasWhole = whole;
