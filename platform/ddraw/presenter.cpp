@@ -23,7 +23,7 @@ struct State {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     int texW = 0, texH = 0;
-    Path path = Path::WindowSurface;
+    Path path = Path::Renderer;
     bool pathFromEnvironment = false;
     // The window surface path: the surface last drawn on and, for its size,
     // the source column of every window column.
@@ -258,6 +258,14 @@ bool EnsureTexture(int width, int height)
     s.texW = width;
     s.texH = height;
     s.textureStale = true;
+    // The picture is scaled to the screen by filtering, not by picking
+    // the nearest pixel: at a scale that is no whole number, picking
+    // doubles some columns and not others, so that a one-pixel gap in a
+    // small text (between "e" and "l" of "Level") shows two pixels wide
+    // and the word looks split. Filtering keeps every gap as wide as the
+    // others.
+    if (s.texture)
+        SDL_SetTextureScaleMode(s.texture, SDL_ScaleModeLinear);
     return s.texture != nullptr;
 }
 
@@ -523,13 +531,6 @@ void PresentChanged(const Source& source, const RECT* changed, int count)
         // Nothing changed: the screen still shows this picture.
         if (rects.empty())
             return;
-        // The picture is scaled to the screen by filtering, not by picking
-        // the nearest pixel: at a scale that is no whole number, picking
-        // doubles some columns and not others, so that a one-pixel gap in a
-        // small text (between "e" and "l" of "Level") shows two pixels wide
-        // and the word looks split. Filtering keeps every gap as wide as the
-        // others.
-        SDL_SetTextureScaleMode(s.texture, SDL_ScaleModeLinear);
     }
     s.textureStale = false;
     s.stats.lastWasWhole = whole;

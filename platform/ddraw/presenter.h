@@ -92,12 +92,12 @@ Stats GetStats();
 void ResetStats();
 
 // How the picture reaches the window, scaled: drawn by SDL's renderer from
-// a streaming texture (the whole window every time something changed), or
-// scaled by the presenter onto the window's own surface, sending only the
-// changed areas. Measured under X with a software GL driver the second
-// costs a fraction of the first, and it is the default; a window whose
-// surface has another pixel format falls back to the renderer.
-// VARNO_PRESENTER=renderer or =surface overrides the choice at start.
+// a streaming texture, filtered (the default; the whole window is drawn
+// each time something changed), or scaled by the presenter onto the
+// window's own surface, nearest pixel, sending only the changed areas (a
+// window whose surface has another pixel format falls back to the
+// renderer). VARNO_PRESENTER=renderer or =surface picks one at start;
+// tools/present/present_bench measures them against each other.
 enum class Path { Renderer, WindowSurface };
 void SetPath(Path path);
 Path GetPath();
