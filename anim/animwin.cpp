@@ -150,6 +150,7 @@ ANIMWINDOW::~ANIMWINDOW()
         Unbind();
     FreeDirtyRegion(&m_drBackground);
     FreeDirtyRegion(&m_drScreen);
+    FreeDirtyRegion(&m_drPresent);
     // Objects outlive their window: each one forgets it, so that deleting or
     // moving it later does not reach the tables freed below. Its sequencer
     // entries go with the table.
@@ -440,6 +441,9 @@ int ANIMWINDOW::RenderFrame()
 
     const HWND main = Display ? Display->GetMainWindow() : nullptr;
     const int fVisible = main && IsWindow(main) && IsWindowVisible(main) && IsWindow(m_hwnd) && IsWindowVisible(m_hwnd);
+    // Minimised or hidden by the user: the frame goes on (objects move, the
+    // host's time runs) but nothing is drawn or presented.
+    const int fSeen = !fVisible || !IsIconic(main);
     const int fFlipping = Display && Display->GetAnimMethod() != amBlit;
     const int fObscured = !fVisible || !Display->fActive() || fIsObscured();
     IDirectDrawSurface* target = nullptr;
@@ -496,13 +500,20 @@ int ANIMWINDOW::RenderFrame()
             m_dMs3d = 0;
             double msCompose = 0;
             double msPresent = 0;
-            ComposeAndPresent(fVisible, fFlipping, fObscured, &msCompose, &msPresent);
-            EmptyDirtyRegion(&m_drScreen);
+            if (fSeen) {
+                ComposeAndPresent(fVisible, fFlipping, fObscured, &msCompose, &msPresent);
+                EmptyDirtyRegion(&m_drScreen);
+            } else {
+                // The first frame seen again is drawn whole.
+                m_fWasVisible = 0;
+            }
             CountFrame();
             const DWORD now = GetTickCount();
-            framelog::Write(m_lNextFrame - 1, now, m_dwLastRendered ? now - m_dwLastRendered : 0, msMove,
-                            msCompose - m_dMs3d, m_dMs3d, msPresent);
-            m_dwLastRendered = now;
+            if (fSeen) {
+                framelog::Write(m_lNextFrame - 1, now, m_dwLastRendered ? now - m_dwLastRendered : 0, msMove,
+                                msCompose - m_dMs3d, m_dMs3d, msPresent);
+                m_dwLastRendered = now;
+            }
             result = CallService(svcawEndFrame, 0, 0) ? 1 : 0;
             if (!guard.Alive())
                 return 0;

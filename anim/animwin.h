@@ -220,6 +220,10 @@ private:
     int fIsObscured();
     void DetectCollisions();
     void ComposeAndPresent(int fVisible, int fFlipping, int fObscured, double* msCompose, double* msPresent);
+    // Touch without the present region (fShown 0): the scene object's own
+    // touch each frame, whose picture says itself what changed.
+    int TouchRegions(RECT* rc, int fFixed, int fShown);
+    void Touch3dObject();
 
     HWND m_hwnd = nullptr;
     WNDPROC m_pfnPrevProc = nullptr;
@@ -235,6 +239,9 @@ private:
     GRAPHIC* m_pgrWindowImage = nullptr;
     DIRTYREGION m_drBackground{0, 0, nullptr};
     DIRTYREGION m_drScreen{0, 0, nullptr};
+    // What changed since the picture was last brought to the screen, in
+    // every display method: the screen is sent only these rectangles.
+    DIRTYREGION m_drPresent{0, 0, nullptr};
     IDirectDrawClipper* m_pClipper = nullptr;
     int m_fBlitPending = 0;
     int m_fWasVisible = 1;

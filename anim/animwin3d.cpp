@@ -370,7 +370,14 @@ int ANIMWINDOW::AnimObject3dCallback(ANIMOBJECT* object, svcAnimObject code, lon
         if (r->surface && RendererReady()) {
             IDirectDrawSurface* s = r->surface;
             const GLRENDERTARGET target{s->Pixels(), s->Width(), s->Height(), s->Width()};
-            fShown = GlReadViewport(viewport, target, area.left, area.top) == D3DRM_OK;
+            RECT changed{0, 0, 0, 0};
+            fShown = GlReadViewport(viewport, target, area.left, area.top, &changed) == D3DRM_OK;
+            // Only what the scene's picture changed must reach the screen.
+            if (fShown && !animrect::Empty(changed)) {
+                RECT shown{changed.left + area.left, changed.top + area.top, changed.right + area.left,
+                           changed.bottom + area.top};
+                w->AddToDirtyRegion(&w->m_drPresent, &shown);
+            }
         }
         if (!fShown) {
             // No picture of the scene: its background colour stands in.
@@ -385,8 +392,9 @@ int ANIMWINDOW::AnimObject3dCallback(ANIMOBJECT* object, svcAnimObject code, lon
                 FillRect(r->hdc, &fill, brush);
                 DeleteObject(brush);
             }
+            w->AddToDirtyRegion(&w->m_drPresent, &fill);
         }
-        object->Touch();
+        w->Touch3dObject();
         break;
     }
     default: break;

@@ -176,6 +176,11 @@ ANIMOBJECT* ANIMWINDOW::FindObjectByDepth(unsigned short depth, ANIMOBJECT* obje
 
 int ANIMWINDOW::Touch(RECT* rc, int fFixed)
 {
+    return TouchRegions(rc, fFixed, 1);
+}
+
+int ANIMWINDOW::TouchRegions(RECT* rc, int fFixed, int fShown)
+{
     if (!m_hwnd)
         return FALSE_SetLastError(errNoWindow);
     RECT r = rc && !animrect::Empty(*rc) ? *rc : m_rcClient;
@@ -185,7 +190,18 @@ int ANIMWINDOW::Touch(RECT* rc, int fFixed)
         AddToDirtyRegion(&m_drScreen, &r);
     if (fFixed)
         AddToDirtyRegion(&m_drBackground, &r);
+    if (fShown)
+        AddToDirtyRegion(&m_drPresent, &r);
     return 1;
+}
+
+void ANIMWINDOW::Touch3dObject()
+{
+    if (!m_po3d)
+        return;
+    RECT r{};
+    m_po3d->GetRect(&r);
+    TouchRegions(&r, m_po3d->GetFixState(), 0);
 }
 
 int ANIMWINDOW::AddToDirtyRegion(DIRTYREGION* region, RECT* rc)
@@ -369,8 +385,7 @@ void ANIMWINDOW::ComposeAndPresent(int fVisible, int fFlipping, int fObscured, d
 
     // The scene changes every frame; the touch its drawing leaves behind
     // goes with the emptied screen region, so it is made here.
-    if (m_po3d)
-        m_po3d->Touch();
+    Touch3dObject();
     ExpandDirtyRegions(&m_drBackground, 1);
     ExpandDirtyRegions(&m_drScreen, 0);
 
@@ -392,9 +407,11 @@ void ANIMWINDOW::ComposeAndPresent(int fVisible, int fFlipping, int fObscured, d
                 m_pgrCompose->ReleaseDC(dc, 1);
             }
         }
-        if (!fFlipping)
-            for (unsigned k = 0; k < m_drBackground.count; ++k)
+        for (unsigned k = 0; k < m_drBackground.count; ++k) {
+            if (!fFlipping)
                 AddToDirtyRegion(&m_drScreen, &m_drBackground.rects[k]);
+            AddToDirtyRegion(&m_drPresent, &m_drBackground.rects[k]);
+        }
         EmptyDirtyRegion(&m_drBackground);
     }
 
@@ -408,6 +425,10 @@ void ANIMWINDOW::ComposeAndPresent(int fVisible, int fFlipping, int fObscured, d
             m_pgrCompose->DrawTo(back, 0, 0, kToEdge, kToEdge, 0, 0);
         DrawObjectsTo(back, nullptr, 0);
         *msCompose = timer.Lap();
+        // The whole back buffer is drawn anew, but only what changed since
+        // the last frame needs to reach the screen.
+        back->SetChangedRects(m_drPresent.rects, m_drPresent.count);
+        EmptyDirtyRegion(&m_drPresent);
         IDirectDrawSurface* primary = Display->GetSurface(1);
         if ((fObscured || Display->GetMenuCount() > 0) && primary && EnsureClipper(Display->GetMainWindow())) {
             primary->SetClipper(m_pClipper);
@@ -451,6 +472,8 @@ void ANIMWINDOW::ComposeAndPresent(int fVisible, int fFlipping, int fObscured, d
             POINT origin{0, 0};
             ::ClientToScreen(m_hwnd, &origin);
             RECT dest{origin.x, origin.y, origin.x + m_rcClient.right, origin.y + m_rcClient.bottom};
+            image->SetChangedRects(m_drPresent.rects, m_drPresent.count);
+            EmptyDirtyRegion(&m_drPresent);
             primary->Blt(&dest, image, &m_rcClient, DDBLT_WAIT, nullptr);
         }
         m_fBlitPending = fObscured && fScreenDirty;

@@ -132,6 +132,7 @@ IDirectDrawSurface::IDirectDrawSurface(IDirectDraw* owner, int width, int height
 
 IDirectDrawSurface::~IDirectDrawSurface()
 {
+    presenter::SourceGone(m_pixels.data());
     if (m_dc)
         DeleteDC(m_dc);
     for (IDirectDrawSurface* b : m_backBuffers) {
@@ -149,13 +150,38 @@ IDirectDrawSurface::~IDirectDrawSurface()
 
 bool IDirectDrawSurface::IsFront() const { return (m_caps & DDSCAPS_PRIMARYSURFACE) != 0; }
 
-void IDirectDrawSurface::PresentIfFront()
+void IDirectDrawSurface::PresentIfFront(const RECT* changed, int count)
 {
     if (!IsFront() || m_lost)
         return;
     const int depth = m_owner ? m_owner->ModeDepth() : 32;
-    presenter::Present(m_pixels.data(), m_width, m_height, m_width, depth,
-                       m_palette ? m_palette->Colours() : nullptr);
+    const presenter::Source source{m_pixels.data(), m_width, m_height, m_width, depth,
+                                   m_palette ? m_palette->Colours() : nullptr};
+    if (count < 0)
+        presenter::PresentSource(source);
+    else
+        presenter::PresentChanged(source, changed, count);
+}
+
+void IDirectDrawSurface::SetChangedRects(const RECT* rects, DWORD count)
+{
+    m_changed.assign(rects, rects + (rects ? count : 0));
+    m_hasChanged = true;
+}
+
+void IDirectDrawSurface::Changing()
+{
+    m_hasChanged = false;
+    m_changed.clear();
+}
+
+void IDirectDrawSurface::OpenForWriting()
+{
+    Changing();
+    // The screen's picture may still be read from these pixels, which
+    // change now without a present.
+    if (IsFront())
+        presenter::SourceGone(m_pixels.data());
 }
 
 HRESULT IDirectDrawSurface::Blt(RECT* dest, IDirectDrawSurface* src, RECT* srcRect, DWORD flags, DDBLTFX* fx)
@@ -180,14 +206,20 @@ HRESULT IDirectDrawSurface::Blt(RECT* dest, IDirectDrawSurface* src, RECT* srcRe
     } else if (d.left < 0 || d.top < 0 || d.right > m_width || d.bottom > m_height) {
         return DDERR_INVALIDRECT;
     }
+    // The part of the surface that changes: only that is shown anew.
+    RECT touched{std::max(d.left, clip.left), std::max(d.top, clip.top), std::min(d.right, clip.right),
+                 std::min(d.bottom, clip.bottom)};
+    if (touched.right < touched.left || touched.bottom < touched.top)
+        touched = RECT{0, 0, 0, 0};
     if (flags & DDBLT_COLORFILL) {
         if (!fx)
             return DDERR_INVALIDPARAMS;
+        Changing();
         const std::uint32_t v = fx->dwFillColor & 0xFFFFFF;
-        for (LONG y = std::max(d.top, clip.top); y < std::min(d.bottom, clip.bottom); ++y)
-            for (LONG x = std::max(d.left, clip.left); x < std::min(d.right, clip.right); ++x)
-                m_pixels[static_cast<std::size_t>(y) * m_width + x] = v;
-        PresentIfFront();
+        for (LONG y = touched.top; y < touched.bottom; ++y)
+            std::fill_n(m_pixels.data() + static_cast<std::size_t>(y) * m_width + touched.left,
+                        touched.right - touched.left, v);
+        PresentIfFront(&touched, 1);
         return DD_OK;
     }
     if (!src)
@@ -201,6 +233,7 @@ HRESULT IDirectDrawSurface::Blt(RECT* dest, IDirectDrawSurface* src, RECT* srcRe
     const std::uint32_t hi = src->m_key.dwColorSpaceHighValue & 0xFFFFFF;
     const long dw = d.right - d.left, dh = d.bottom - d.top;
     const long sw = s.right - s.left, sh = s.bottom - s.top;
+    Changing();
     // Work on a copy when source and target are one surface.
     std::vector<std::uint32_t> copy;
     const std::uint32_t* sp = src->m_pixels.data();
@@ -208,17 +241,41 @@ HRESULT IDirectDrawSurface::Blt(RECT* dest, IDirectDrawSurface* src, RECT* srcRe
         copy = m_pixels;
         sp = copy.data();
     }
-    for (LONG y = std::max(d.top, clip.top); y < std::min(d.bottom, clip.bottom); ++y) {
+    const bool sameSize = dw == sw && dh == sh;
+    for (LONG y = touched.top; y < touched.bottom; ++y) {
         const long sy = s.top + (y - d.top) * sh / dh;
-        for (LONG x = std::max(d.left, clip.left); x < std::min(d.right, clip.right); ++x) {
+        const std::uint32_t* row = sp + static_cast<std::size_t>(sy) * src->m_width;
+        std::uint32_t* out = m_pixels.data() + static_cast<std::size_t>(y) * m_width;
+        if (sameSize && !keyed) {
+            const long shift = s.left - d.left;
+            for (LONG x = touched.left; x < touched.right; ++x)
+                out[x] = row[x + shift] & 0xFFFFFF;
+            continue;
+        }
+        for (LONG x = touched.left; x < touched.right; ++x) {
             const long sx = s.left + (x - d.left) * sw / dw;
-            const std::uint32_t v = sp[static_cast<std::size_t>(sy) * src->m_width + sx] & 0xFFFFFF;
+            const std::uint32_t v = row[sx] & 0xFFFFFF;
             if (keyed && v >= lo && v <= hi)
                 continue;
-            m_pixels[static_cast<std::size_t>(y) * m_width + x] = v;
+            out[x] = v;
         }
     }
-    PresentIfFront();
+    // A source that knows what changed in it since it was last shown (all
+    // of it blitted unscaled) narrows what is shown anew.
+    if (IsFront() && src != this && src->m_hasChanged && sameSize && s.left == 0 && s.top == 0 &&
+        sw == src->m_width && sh == src->m_height) {
+        std::vector<RECT> shown;
+        for (const RECT& c : src->m_changed) {
+            RECT r{std::max(c.left + d.left, touched.left), std::max(c.top + d.top, touched.top),
+                   std::min(c.right + d.left, touched.right), std::min(c.bottom + d.top, touched.bottom)};
+            if (r.right > r.left && r.bottom > r.top)
+                shown.push_back(r);
+        }
+        src->Changing();
+        PresentIfFront(shown.data(), static_cast<int>(shown.size()));
+        return DD_OK;
+    }
+    PresentIfFront(&touched, 1);
     return DD_OK;
 }
 
@@ -232,6 +289,7 @@ HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* src, R
     int dx = static_cast<int>(x), dy = static_cast<int>(y);
     if (!ClipCopy(dx, dy, s, src->m_width, src->m_height, m_width, m_height))
         return DD_OK;
+    Changing();
     const bool keyed = (trans & DDBLTFAST_SRCCOLORKEY) && src->m_hasKey;
     const std::uint32_t lo = src->m_key.dwColorSpaceLowValue & 0xFFFFFF;
     const std::uint32_t hi = src->m_key.dwColorSpaceHighValue & 0xFFFFFF;
@@ -256,7 +314,8 @@ HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* src, R
                 out[i] = v;
         }
     }
-    PresentIfFront();
+    const RECT touched{dx, dy, dx + w, dy + (s.bottom - s.top)};
+    PresentIfFront(&touched, 1);
     return DD_OK;
 }
 
@@ -267,13 +326,22 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface*, DWORD)
     if (m_lost)
         return DDERR_SURFACELOST;
     // The chain turns by one: the first back buffer's picture is shown, and
-    // what was shown goes to the end of the chain.
+    // what was shown goes to the end of the chain. What the first back
+    // buffer knew of its changes goes with its picture.
+    IDirectDrawSurface* next = m_backBuffers.front();
+    const bool hinted = next->m_hasChanged;
+    std::vector<RECT> changed = std::move(next->m_changed);
+    for (IDirectDrawSurface* b : m_backBuffers)
+        b->Changing();
     std::vector<std::uint32_t> shown = std::move(m_pixels);
-    m_pixels = std::move(m_backBuffers.front()->m_pixels);
+    m_pixels = std::move(next->m_pixels);
     for (std::size_t i = 0; i + 1 < m_backBuffers.size(); ++i)
         m_backBuffers[i]->m_pixels = std::move(m_backBuffers[i + 1]->m_pixels);
     m_backBuffers.back()->m_pixels = std::move(shown);
-    PresentIfFront();
+    if (hinted)
+        PresentIfFront(changed.data(), static_cast<int>(changed.size()));
+    else
+        PresentIfFront();
     return DD_OK;
 }
 
@@ -297,6 +365,7 @@ HRESULT IDirectDrawSurface::GetDC(HDC* hdc)
         return DDERR_SURFACELOST;
     if (m_dc)
         return DDERR_SURFACEBUSY;
+    OpenForWriting();
     m_dc = gdi::CreateBufferDC(m_pixels.data(), m_width, m_height, m_width);
     *hdc = m_dc;
     return m_dc ? DD_OK : DDERR_GENERIC;
@@ -312,7 +381,7 @@ HRESULT IDirectDrawSurface::ReleaseDC(HDC hdc)
     return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD, HANDLE)
+HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD flags, HANDLE)
 {
     if (!desc)
         return DDERR_INVALIDPARAMS;
@@ -326,6 +395,8 @@ HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD, HANDLE)
             return DDERR_INVALIDRECT;
         offset = static_cast<std::size_t>(rect->top) * m_width + rect->left;
     }
+    if (!(flags & DDLOCK_READONLY))
+        OpenForWriting();
     desc->lpSurface = m_pixels.data() + offset;
     desc->dwFlags |= DDSD_LPSURFACE;
     ++m_locks;

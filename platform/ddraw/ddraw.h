@@ -221,14 +221,30 @@ public:
     int Width() const { return m_width; }
     int Height() const { return m_height; }
 
+    // Where this surface's picture differs from what the screen shows now,
+    // for the next time it is shown (the Flip that brings this back buffer
+    // to the front, or a Blt of all of it onto the primary surface): only
+    // those rectangles are brought to the screen then, and none at all for
+    // count 0. Any later change to the surface drops the hint, and the
+    // whole picture is shown as without one.
+    void SetChangedRects(const RECT* rects, DWORD count);
+
 protected:
     ~IDirectDrawSurface() override;
 
 private:
     friend class IDirectDraw;
     IDirectDrawSurface(IDirectDraw* owner, int width, int height, DWORD caps);
-    void PresentIfFront();
+    // Shows the primary surface's picture: all of it, or only what changed
+    // (rects in the surface's coordinates).
+    void PresentIfFront(const RECT* changed = nullptr, int count = -1);
     bool IsFront() const;
+    // The surface's pixels are about to change: a hint of what changed no
+    // longer holds.
+    void Changing();
+    // The same, for a change that is not followed by a present at once (a
+    // lock, a device context).
+    void OpenForWriting();
 
     IDirectDraw* m_owner;
     int m_width;
@@ -244,6 +260,8 @@ private:
     bool m_lost = false;
     int m_locks = 0;
     HDC m_dc = nullptr;
+    bool m_hasChanged = false;  // a hint from SetChangedRects is in force
+    std::vector<RECT> m_changed;
 };
 
 class IDirectDraw : public DDObject {

@@ -23,10 +23,32 @@ struct State {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     int texW = 0, texH = 0;
+    Path path = Path::Renderer;
+    bool pathFromEnvironment = false;
+    // The window surface path: the surface last drawn on and, for its size,
+    // the source column of every window column.
+    SDL_Surface* windowSurface = nullptr;
+    int surfaceW = 0, surfaceH = 0;
+    RECT letterbox{0, 0, 0, 0};
+    std::vector<int> columnSource;
+    std::vector<SDL_Rect> updates;
+    // The texture must take the whole picture with the next present (new
+    // texture, window resized or exposed, full screen toggled).
+    bool textureStale = true;
+    bool minimized = false;
+    // The last picture as shown. It is filled from the source only when
+    // someone asks (LastPicture) or the source goes away.
     std::vector<std::uint32_t> picture;
     int picW = 0, picH = 0;
+    Source source;  // palette256 not kept: see sourcePalette
+    bool pictureStale = false;
+    int lastDepth = 0;
     std::array<std::uint32_t, 256> palette{};
     std::unordered_map<std::uint32_t, std::uint32_t> nearest;
+    // Quantised pixels of one rectangle on their way to the texture.
+    std::vector<std::uint32_t> scratch;
+    std::vector<RECT> clipped;
+    Stats stats;
 };
 
 State& st()
@@ -52,7 +74,10 @@ void DestroyWindow()
     s.texture = nullptr;
     s.renderer = nullptr;
     s.window = nullptr;
+    s.windowSurface = nullptr;
     s.texW = s.texH = 0;
+    s.textureStale = true;
+    s.minimized = false;
 }
 
 void ApplyFullScreen()
@@ -72,6 +97,7 @@ void ApplyFullScreen()
         }
     }
     SDL_SetWindowFullscreen(s.window, s.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    s.textureStale = true;
     if (!s.fullScreen) {
         // A window of the picture's size, shrunk to fit the desktop.
         const Mode d = DesktopMode();
@@ -86,6 +112,20 @@ void ApplyFullScreen()
         SDL_SetWindowSize(s.window, std::max(1, w), std::max(1, h));
         SDL_SetWindowPosition(s.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
+}
+
+// VARNO_PRESENTER=renderer or =surface picks the way to the screen (for
+// measuring one against the other); otherwise the one chosen stays.
+void ChoosePath()
+{
+    State& s = st();
+    const char* wanted = SDL_getenv("VARNO_PRESENTER");
+    if (!wanted)
+        return;
+    if (SDL_strcmp(wanted, "renderer") == 0)
+        s.path = Path::Renderer;
+    else if (SDL_strcmp(wanted, "surface") == 0)
+        s.path = Path::WindowSurface;
 }
 
 bool EnsureWindow(const char* title)
@@ -103,9 +143,12 @@ bool EnsureWindow(const char* title)
                                 std::max(1, c.width), std::max(1, c.height), flags);
     if (!s.window)
         return false;
-    s.renderer = SDL_CreateRenderer(s.window, -1, 0);
-    if (!s.renderer)
-        s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
+    ChoosePath();
+    if (s.path == Path::Renderer) {
+        s.renderer = SDL_CreateRenderer(s.window, -1, 0);
+        if (!s.renderer)
+            s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
+    }
     ApplyFullScreen();
     return true;
 }
@@ -161,6 +204,200 @@ std::uint32_t To565(std::uint32_t c)
     b = (b << 3) | (b >> 2);
     return (r << 16) | (g << 8) | b;
 }
+
+// One row of the source as the screen shows it at the given depth.
+void QuantiseRow(const std::uint32_t* src, std::uint32_t* dst, int count, int depth, bool paletted)
+{
+    if (depth == 16) {
+        for (int x = 0; x < count; ++x)
+            dst[x] = To565(src[x]);
+    } else if (depth == 8 && paletted) {
+        std::uint32_t lastIn = ~0u, lastOut = 0;
+        for (int x = 0; x < count; ++x) {
+            const std::uint32_t c = src[x] & 0xFFFFFF;
+            if (c != lastIn) {
+                lastIn = c;
+                lastOut = Nearest(c);
+            }
+            dst[x] = lastOut;
+        }
+    } else {
+        for (int x = 0; x < count; ++x)
+            dst[x] = src[x] & 0xFFFFFF;
+    }
+}
+
+bool Quantised(int depth, bool paletted) { return depth == 16 || (depth == 8 && paletted); }
+
+// Brings the kept picture up to date with the source.
+void FillPicture()
+{
+    State& s = st();
+    if (!s.pictureStale || !s.source.pixels)
+        return;
+    s.pictureStale = false;
+    s.picture.resize(static_cast<std::size_t>(s.picW) * static_cast<std::size_t>(s.picH));
+    const bool paletted = s.source.depth == 8 && s.source.palette256;
+    for (int y = 0; y < s.picH; ++y)
+        QuantiseRow(s.source.pixels + static_cast<std::ptrdiff_t>(y) * s.source.pitchPixels,
+                    s.picture.data() + static_cast<std::ptrdiff_t>(y) * s.picW, s.picW, s.source.depth, paletted);
+}
+
+// Makes sure the texture has the picture's size; a new one must take the
+// whole picture.
+bool EnsureTexture(int width, int height)
+{
+    State& s = st();
+    if (s.texture && s.texW == width && s.texH == height)
+        return true;
+    if (s.texture)
+        SDL_DestroyTexture(s.texture);
+    // No alpha: the top byte of a surface's pixel is unused, and the
+    // texture takes the surface's rows as they are.
+    s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    s.texW = width;
+    s.texH = height;
+    s.textureStale = true;
+    // The picture is scaled to the screen by filtering, not by picking
+    // the nearest pixel: at a scale that is no whole number, picking
+    // doubles some columns and not others, so that a one-pixel gap in a
+    // small text (between "e" and "l" of "Level") shows two pixels wide
+    // and the word looks split. Filtering keeps every gap as wide as the
+    // others.
+    if (s.texture)
+        SDL_SetTextureScaleMode(s.texture, SDL_ScaleModeLinear);
+    return s.texture != nullptr;
+}
+
+// a * b / c rounded up, for non-negative values.
+int CeilMulDiv(int a, int b, int c)
+{
+    return static_cast<int>((static_cast<long long>(a) * b + c - 1) / c);
+}
+
+// The window surface, when it can take the picture's pixels as they are
+// (32 bits, red in bits 16 to 23); a new or resized one must be drawn whole.
+SDL_Surface* WindowSurface(int picW, int picH, bool* whole)
+{
+    State& s = st();
+    SDL_Surface* ws = SDL_GetWindowSurface(s.window);
+    if (!ws || (ws->format->format != SDL_PIXELFORMAT_RGB888 && ws->format->format != SDL_PIXELFORMAT_ARGB8888))
+        return nullptr;
+    const RECT box = LetterboxRect(ws->w, ws->h, picW, picH);
+    if (ws != s.windowSurface || ws->w != s.surfaceW || ws->h != s.surfaceH ||
+        std::memcmp(&box, &s.letterbox, sizeof box) != 0) {
+        s.windowSurface = ws;
+        s.surfaceW = ws->w;
+        s.surfaceH = ws->h;
+        s.letterbox = box;
+        const int w = box.right - box.left;
+        s.columnSource.resize(static_cast<std::size_t>(std::max(w, 0)));
+        for (int x = 0; x < w; ++x)
+            s.columnSource[static_cast<std::size_t>(x)] = static_cast<int>(static_cast<long long>(x) * picW / w);
+        *whole = true;
+    }
+    return ws;
+}
+
+// Scales one rectangle of the source (picture coordinates) onto the window
+// surface, nearest pixel, as the screen shows it; returns the window area.
+SDL_Rect ScaleToSurface(SDL_Surface* ws, const Source& src, const RECT& r, bool paletted)
+{
+    State& s = st();
+    const RECT& box = s.letterbox;
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    if (w <= 0 || h <= 0)
+        return SDL_Rect{0, 0, 0, 0};
+    // The window pixels whose nearest source pixel lies inside r.
+    const int x0 = CeilMulDiv(r.left, w, src.width), x1 = CeilMulDiv(r.right, w, src.width);
+    const int y0 = CeilMulDiv(r.top, h, src.height), y1 = CeilMulDiv(r.bottom, h, src.height);
+    const bool quantised = Quantised(src.depth, paletted);
+    const int* columns = s.columnSource.data();
+    int lastRow = -1;
+    std::uint32_t* lastOut = nullptr;
+    for (int y = y0; y < y1; ++y) {
+        auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(ws->pixels) +
+                                                     static_cast<std::ptrdiff_t>(box.top + y) * ws->pitch) +
+                    box.left;
+        const int sy = static_cast<int>(static_cast<long long>(y) * src.height / h);
+        if (sy == lastRow) {
+            // Rows scaled up repeat the row above.
+            std::memcpy(out + x0, lastOut + x0, static_cast<std::size_t>(x1 - x0) * 4);
+            continue;
+        }
+        const std::uint32_t* in = src.pixels + static_cast<std::ptrdiff_t>(sy) * src.pitchPixels;
+        if (!quantised) {
+            for (int x = x0; x < x1; ++x)
+                out[x] = in[columns[x]];
+        } else {
+            std::uint32_t lastIn = ~0u, lastValue = 0;
+            for (int x = x0; x < x1; ++x) {
+                const std::uint32_t c = in[columns[x]];
+                if (c != lastIn) {
+                    lastIn = c;
+                    QuantiseRow(&c, &lastValue, 1, src.depth, paletted);
+                }
+                out[x] = lastValue;
+            }
+        }
+        lastRow = sy;
+        lastOut = out;
+    }
+    s.stats.uploadedPixels += static_cast<std::uint64_t>(r.right - r.left) * static_cast<std::uint64_t>(r.bottom - r.top);
+    ++s.stats.uploads;
+    return SDL_Rect{box.left + x0, box.top + y0, x1 - x0, y1 - y0};
+}
+
+// The window surface path: only the changed rectangles are scaled onto the
+// window's own pixels and only those areas are sent to the screen. False
+// when the window has no surface of a usable format.
+bool PresentToSurface(const Source& src, const RECT* changed, int count, bool whole, bool paletted)
+{
+    State& s = st();
+    SDL_Surface* ws = WindowSurface(src.width, src.height, &whole);
+    if (!ws)
+        return false;
+    s.updates.clear();
+    const RECT all{0, 0, src.width, src.height};
+    if (whole) {
+        SDL_FillRect(ws, nullptr, 0);
+        ScaleToSurface(ws, src, all, paletted);
+        s.updates.push_back(SDL_Rect{0, 0, ws->w, ws->h});
+    } else {
+        for (int i = 0; i < count; ++i) {
+            const SDL_Rect area = ScaleToSurface(ws, src, changed[i], paletted);
+            if (area.w > 0 && area.h > 0)
+                s.updates.push_back(area);
+        }
+    }
+    if (s.updates.empty())
+        return true;
+    s.stats.lastWasWhole = whole;
+    ++s.stats.shows;
+    SDL_UpdateWindowSurfaceRects(s.window, s.updates.data(), static_cast<int>(s.updates.size()));
+    return true;
+}
+
+// Puts one rectangle of the source into the texture: straight from the
+// source where it needs no change, else through the scratch buffer.
+void Upload(const Source& src, const RECT& r, bool paletted)
+{
+    State& s = st();
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const SDL_Rect rect{r.left, r.top, w, h};
+    const std::uint32_t* first = src.pixels + static_cast<std::ptrdiff_t>(r.top) * src.pitchPixels + r.left;
+    if (!Quantised(src.depth, paletted)) {
+        SDL_UpdateTexture(s.texture, &rect, first, src.pitchPixels * 4);
+    } else {
+        s.scratch.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        for (int y = 0; y < h; ++y)
+            QuantiseRow(first + static_cast<std::ptrdiff_t>(y) * src.pitchPixels,
+                        s.scratch.data() + static_cast<std::ptrdiff_t>(y) * w, w, src.depth, paletted);
+        SDL_UpdateTexture(s.texture, &rect, s.scratch.data(), w * 4);
+    }
+    s.stats.uploadedPixels += static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h);
+    ++s.stats.uploads;
+}
 }  // namespace
 
 // Whether a display server may be reached: asked for by name, or named by
@@ -209,7 +446,9 @@ void SetShown(bool shown, const char* title)
 {
     State& s = st();
     s.shown = shown;
+    s.textureStale = true;
     if (shown) {
+        s.minimized = false;
         if (EnsureWindow(title)) {
             if (title)
                 SDL_SetWindowTitle(s.window, title);
@@ -233,67 +472,101 @@ bool IsFullScreen() { return st().fullScreen; }
 
 void ToggleFullScreen() { SetFullScreen(!st().fullScreen); }
 
-void Present(const std::uint32_t* pixels, int width, int height, int pitchPixels, int depth,
-             const std::uint32_t* palette256)
+void PresentChanged(const Source& source, const RECT* changed, int count)
 {
     State& s = st();
-    if (!pixels || width <= 0 || height <= 0)
+    if (!source.pixels || source.width <= 0 || source.height <= 0 || source.pitchPixels < source.width)
         return;
-    s.picW = width;
-    s.picH = height;
-    s.picture.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    if (depth == 8 && palette256) {
-        if (std::memcmp(s.palette.data(), palette256, sizeof(s.palette)) != 0) {
-            std::memcpy(s.palette.data(), palette256, sizeof(s.palette));
-            s.nearest.clear();
-        }
+    bool whole = s.picW != source.width || s.picH != source.height || s.lastDepth != source.depth;
+    const bool paletted = source.depth == 8 && source.palette256;
+    if (paletted && std::memcmp(s.palette.data(), source.palette256, sizeof(s.palette)) != 0) {
+        std::memcpy(s.palette.data(), source.palette256, sizeof(s.palette));
+        s.nearest.clear();
+        whole = true;
     }
-    for (int y = 0; y < height; ++y) {
-        const std::uint32_t* src = pixels + static_cast<std::ptrdiff_t>(y) * pitchPixels;
-        std::uint32_t* dst = s.picture.data() + static_cast<std::ptrdiff_t>(y) * width;
-        if (depth == 16) {
-            for (int x = 0; x < width; ++x)
-                dst[x] = To565(src[x]);
-        } else if (depth == 8 && palette256) {
-            std::uint32_t lastIn = ~0u, lastOut = 0;
-            for (int x = 0; x < width; ++x) {
-                const std::uint32_t c = src[x] & 0xFFFFFF;
-                if (c != lastIn) {
-                    lastIn = c;
-                    lastOut = Nearest(c);
-                }
-                dst[x] = lastOut;
-            }
-        } else {
-            for (int x = 0; x < width; ++x)
-                dst[x] = src[x] & 0xFFFFFF;
-        }
-    }
-    if (!s.shown || !s.renderer)
+    // The picture kept for LastPicture is made from the source only when
+    // asked for; the caller's palette is valid during the call only, so the
+    // kept copy stands in for it.
+    s.picW = source.width;
+    s.picH = source.height;
+    s.lastDepth = source.depth;
+    s.source = source;
+    s.source.palette256 = paletted ? s.palette.data() : nullptr;
+    s.pictureStale = true;
+    if (!s.shown || !s.window || s.minimized)
         return;
-    if (!s.texture || s.texW != width || s.texH != height) {
-        if (s.texture)
-            SDL_DestroyTexture(s.texture);
-        s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
-        s.texW = width;
-        s.texH = height;
-        if (!s.texture)
+    // Rectangles inside the picture only.
+    std::vector<RECT>& rects = s.clipped;
+    rects.clear();
+    for (int i = 0; i < count; ++i) {
+        RECT r = changed[i];
+        r.left = std::max<LONG>(r.left, 0);
+        r.top = std::max<LONG>(r.top, 0);
+        r.right = std::min<LONG>(r.right, source.width);
+        r.bottom = std::min<LONG>(r.bottom, source.height);
+        if (r.right > r.left && r.bottom > r.top)
+            rects.push_back(r);
+    }
+    if (s.path == Path::WindowSurface && !s.renderer) {
+        if (PresentToSurface(s.source, rects.data(), static_cast<int>(rects.size()), whole || s.textureStale,
+                             paletted)) {
+            s.textureStale = false;
             return;
-        // The picture is scaled to the screen by filtering, not by picking
-        // the nearest pixel: at a scale that is no whole number, picking
-        // doubles some columns and not others, so that a one-pixel gap in a
-        // small text (between "e" and "l" of "Level") shows two pixels wide
-        // and the word looks split. Filtering keeps every gap as wide as the
-        // others.
-        SDL_SetTextureScaleMode(s.texture, SDL_ScaleModeLinear);
+        }
+        // No usable window surface: the renderer it is.
+        s.path = Path::Renderer;
+        s.renderer = SDL_CreateRenderer(s.window, -1, 0);
+        if (!s.renderer)
+            s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
     }
-    SDL_UpdateTexture(s.texture, nullptr, s.picture.data(), width * 4);
+    if (!s.renderer || !EnsureTexture(source.width, source.height))
+        return;
+    whole = whole || s.textureStale;
+    const RECT all{0, 0, source.width, source.height};
+    if (whole) {
+        Upload(s.source, all, paletted);
+    } else {
+        for (const RECT& r : rects)
+            Upload(s.source, r, paletted);
+        // Nothing changed: the screen still shows this picture.
+        if (rects.empty())
+            return;
+    }
+    s.textureStale = false;
+    s.stats.lastWasWhole = whole;
+    ++s.stats.shows;
     DrawPicture();
     SDL_RenderPresent(s.renderer);
 }
 
+void PresentSource(const Source& source)
+{
+    const RECT all{0, 0, source.width, source.height};
+    PresentChanged(source, &all, 1);
+}
+
+void SourceGone(const std::uint32_t* pixels)
+{
+    State& s = st();
+    if (!pixels || s.source.pixels != pixels)
+        return;
+    FillPicture();
+    s.source = Source{};
+    s.pictureStale = false;
+}
+
+void Present(const std::uint32_t* pixels, int width, int height, int pitchPixels, int depth,
+             const std::uint32_t* palette256)
+{
+    Source source{pixels, width, height, pitchPixels, depth, palette256};
+    PresentSource(source);
+    // The caller's pixels are its own: keep what was shown now.
+    SourceGone(pixels);
+}
+
 const std::vector<std::uint32_t>& LastPicture(int* width, int* height)
 {
+    FillPicture();
     if (width)
         *width = st().picW;
     if (height)
@@ -304,6 +577,21 @@ const std::vector<std::uint32_t>& LastPicture(int* width, int* height)
 bool ReadWindow(std::vector<std::uint32_t>* pixels, int* width, int* height)
 {
     State& s = st();
+    if (pixels && !s.renderer && s.window && s.windowSurface) {
+        SDL_Surface* ws = s.windowSurface;
+        pixels->resize(static_cast<std::size_t>(ws->w) * static_cast<std::size_t>(ws->h));
+        for (int y = 0; y < ws->h; ++y) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(ws->pixels) +
+                                                                     static_cast<std::ptrdiff_t>(y) * ws->pitch);
+            for (int x = 0; x < ws->w; ++x)
+                (*pixels)[static_cast<std::size_t>(y) * ws->w + x] = row[x] | 0xFF000000u;
+        }
+        if (width)
+            *width = ws->w;
+        if (height)
+            *height = ws->h;
+        return true;
+    }
     if (!s.renderer || !pixels)
         return false;
     int w = 0, h = 0;
@@ -363,6 +651,39 @@ POINT WindowToDisplay(int x, int y)
 
 std::uint32_t WindowId() { return st().window ? SDL_GetWindowID(st().window) : 0; }
 
+bool IsMinimized() { return st().minimized; }
+
+void NoteMinimized(bool minimized)
+{
+    State& s = st();
+    if (s.minimized && !minimized)
+        s.textureStale = true;
+    s.minimized = minimized;
+}
+
+void NoteExposed()
+{
+    st().textureStale = true;
+}
+
+Stats GetStats() { return st().stats; }
+
+void SetPath(Path path)
+{
+    State& s = st();
+    if (s.path == path)
+        return;
+    // A window keeps the way it was made with: the next one takes the new.
+    DestroyWindow();
+    s.path = path;
+    if (s.shown && EnsureWindow(nullptr))
+        SDL_ShowWindow(s.window);
+}
+
+Path GetPath() { return st().path; }
+
+void ResetStats() { st().stats = Stats{}; }
+
 void Reset()
 {
     DestroyWindow();
@@ -370,6 +691,10 @@ void Reset()
     s.shown = false;
     s.currentSet = false;
     s.picture.clear();
+    s.source = Source{};
+    s.pictureStale = false;
+    s.lastDepth = 0;
+    s.stats = Stats{};
     s.picW = s.picH = 0;
     s.nearest.clear();
     s.palette.fill(0);

@@ -39,13 +39,68 @@ void ToggleFullScreen();
 
 // Shows one finished picture: width x height pixels of 32-bit XRGB. Depth
 // 16 quantises each pixel to RGB565 and depth 8 to the nearest of the 256
-// palette colours (XRGB) before it is shown.
+// palette colours (XRGB) before it is shown. The pixels are copied: the
+// caller may free them at once.
 void Present(const std::uint32_t* pixels, int width, int height, int pitchPixels, int depth,
              const std::uint32_t* palette256);
+
+// A picture that stays where it is until the presenter is told otherwise:
+// the primary surface's pixels. Only the changed rectangles are uploaded,
+// straight from these pixels in 32-bit modes, quantised rectangle by
+// rectangle in 16- and 8-bit modes; the rest of the screen keeps what it
+// showed. The whole picture goes up instead after a change of size, depth
+// or palette, a resize, a full-screen toggle or an expose. With no
+// rectangle at all nothing changed and nothing is drawn. The owner calls
+// SourceGone before the pixels are freed or written without a present.
+struct Source {
+    const std::uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int pitchPixels = 0;
+    int depth = 32;
+    const std::uint32_t* palette256 = nullptr;  // 8-bit modes; read during the call only
+};
+void PresentChanged(const Source& source, const RECT* changed, int count);
+// Whole picture: the same as one rectangle covering it.
+void PresentSource(const Source& source);
+// The pixels are about to go: what LastPicture needs of them is kept.
+void SourceGone(const std::uint32_t* pixels);
 
 // The last presented picture after quantisation, as the screen shows it
 // before scaling (for tests and screenshots).
 const std::vector<std::uint32_t>& LastPicture(int* width, int* height);
+
+// Whether the window is minimised or hidden by the user (nothing of the
+// picture can be seen); the events of the presenter window keep it.
+bool IsMinimized();
+// The presenter window was minimised or hidden (true), or restored, shown
+// or exposed (false); after an expose the whole picture is drawn again.
+void NoteMinimized(bool minimized);
+void NoteExposed();
+
+// What the presenter did, for tests and benchmarks: picture pixels sent to
+// the screen (uploaded to the texture, or scaled onto the window surface),
+// pictures shown, and whether the last one was sent whole because the
+// screen's copy was out of date (new size, depth or palette, an expose).
+struct Stats {
+    std::uint64_t uploadedPixels = 0;
+    std::uint64_t uploads = 0;
+    std::uint64_t shows = 0;
+    bool lastWasWhole = false;
+};
+Stats GetStats();
+void ResetStats();
+
+// How the picture reaches the window, scaled: drawn by SDL's renderer from
+// a streaming texture, filtered (the default; the whole window is drawn
+// each time something changed), or scaled by the presenter onto the
+// window's own surface, nearest pixel, sending only the changed areas (a
+// window whose surface has another pixel format falls back to the
+// renderer). VARNO_PRESENTER=renderer or =surface picks one at start;
+// tools/present/present_bench measures them against each other.
+enum class Path { Renderer, WindowSurface };
+void SetPath(Path path);
+Path GetPath();
 // Reads back what the window shows (scaled, letterboxed), when there is a
 // window with a renderer; false otherwise.
 bool ReadWindow(std::vector<std::uint32_t>* pixels, int* width, int* height);

@@ -7,6 +7,7 @@
 #include "platform/glrender/glprogram.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,66 @@ struct VIEWTARGET {
     int width = 0, height = 0;
     std::uint64_t lastUse = 0;
     bool fDrawn = false;
+    // A Clear waits for the Render after it: when the Render would draw
+    // exactly what the framebuffer holds already, neither is carried out.
+    bool fClearPending = false;
+    D3DCOLOR clearColor = 0;
+    std::uint64_t content = 0; // signature of what the framebuffer holds
+    // The picture last read back, and what it was the picture of; where it
+    // differs from the one read before it.
+    std::vector<std::uint32_t> copy;
+    std::vector<std::uint32_t> scratch;
+    bool fCopyValid = false;
+    std::uint64_t copyContent = 0;
+    RECT changed{0, 0, 0, 0};
 };
+
+// 64-bit FNV-1a over the bytes of values: the signature of what a render
+// would draw.
+class SIGNATURE {
+public:
+    template <class T> void Add(const T& value)
+    {
+        const auto* p = reinterpret_cast<const unsigned char*>(&value);
+        for (std::size_t i = 0; i < sizeof(T); ++i) {
+            m_hash ^= p[i];
+            m_hash *= 0x100000001B3ull;
+        }
+    }
+    void AddFloats(const float* values, std::size_t count)
+    {
+        for (std::size_t i = 0; i < count; ++i)
+            Add(values[i]);
+    }
+    std::uint64_t Value() const { return m_hash | 1; } // never 0, "unknown"
+
+private:
+    std::uint64_t m_hash = 0xCBF29CE484222325ull;
+};
+
+// The first row and column range in which two pictures of one size differ;
+// empty when they are equal.
+RECT Difference(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b, int width, int height)
+{
+    RECT r{width, height, 0, 0};
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(std::uint32_t);
+    for (int y = 0; y < height; ++y) {
+        const std::uint32_t* pa = a.data() + static_cast<std::size_t>(y) * width;
+        const std::uint32_t* pb = b.data() + static_cast<std::size_t>(y) * width;
+        if (std::memcmp(pa, pb, rowBytes) == 0)
+            continue;
+        int left = 0, right = width;
+        while (left < r.left && pa[left] == pb[left])
+            ++left;
+        while (right > r.right && pa[right - 1] == pb[right - 1])
+            --right;
+        r.left = std::min<LONG>(r.left, left);
+        r.right = std::max<LONG>(r.right, right);
+        r.top = std::min<LONG>(r.top, y);
+        r.bottom = y + 1;
+    }
+    return r.right > r.left ? r : RECT{0, 0, 0, 0};
+}
 // Viewports are made anew after display changes and never announce their
 // end, so only the most recently used few keep a framebuffer.
 constexpr std::size_t kMaxTargets = 4;
@@ -91,11 +151,16 @@ public:
 
     bool Start(std::string* pError);
     void Stop();
-    HRESULT Read(const IDirect3DRMViewport* viewport, const GLRENDERTARGET& target, int x, int y);
+    HRESULT Read(const IDirect3DRMViewport* viewport, const GLRENDERTARGET& target, int x, int y, RECT* pChanged);
     GLRENDERSTATS Stats() const;
+    // Drops the framebuffers and starts the counts afresh (after the warm-up).
+    void Forget();
 
 private:
     VIEWTARGET* Target(const IDirect3DRMViewport* viewport);
+    static void ClearNow(VIEWTARGET& target);
+    std::uint64_t Signature(const IDirect3DRMViewport* viewport, const VIEWTARGET& target, const D3DMATRIX& viewProj,
+                            const D3DVECTOR& eye) const;
     static void DestroyTarget(VIEWTARGET& target);
     void Collect(IDirect3DRMFrame2* frame, const D3DMATRIX& parentWorld, const D3DCOLOR* pParentColor);
     void SetFrameUniforms(const D3DMATRIX& viewProj, const D3DVECTOR& eye);
@@ -107,6 +172,11 @@ private:
     GLTEXTURECACHE m_textures;
     std::vector<VIEWTARGET> m_targets;
     std::uint64_t m_useClock = 0;
+    std::uint64_t m_nReadBacks = 0;
+    std::uint64_t m_nMeshUploadsBefore = 0;
+    std::uint64_t m_nTextureUploadsBefore = 0;
+    std::uint64_t m_nSkippedRenders = 0;
+    std::uint64_t m_nUniqueContent = 0; // for pictures drawn over what was there
 
     // Per render, kept to avoid allocating every frame.
     const IDirect3DRMDevice2* m_pDevice = nullptr;
@@ -162,8 +232,25 @@ void GLRENDERER::Freed(IDirect3DRMObject* object)
 
 GLRENDERSTATS GLRENDERER::Stats() const
 {
-    return GLRENDERSTATS{m_meshes.Count(), m_textures.Count(), m_targets.size(), m_meshes.Uploads(),
-                         m_textures.Uploads()};
+    return GLRENDERSTATS{m_meshes.Count(),
+                         m_textures.Count(),
+                         m_targets.size(),
+                         m_meshes.Uploads() - m_nMeshUploadsBefore,
+                         m_textures.Uploads() - m_nTextureUploadsBefore,
+                         m_nReadBacks,
+                         m_nSkippedRenders};
+}
+
+void GLRENDERER::Forget()
+{
+    if (glcontext::MakeCurrent())
+        for (VIEWTARGET& target : m_targets)
+            DestroyTarget(target);
+    m_targets.clear();
+    m_nMeshUploadsBefore = m_meshes.Uploads();
+    m_nTextureUploadsBefore = m_textures.Uploads();
+    m_nReadBacks = 0;
+    m_nSkippedRenders = 0;
 }
 
 void GLRENDERER::DestroyTarget(VIEWTARGET& target)
@@ -235,16 +322,72 @@ HRESULT GLRENDERER::Clear(IDirect3DRMViewport* viewport)
     VIEWTARGET* target = Target(viewport);
     if (!target)
         return viewport->GetWidth() && viewport->GetHeight() ? E_FAIL : S_OK;
+    // Carried out by the Render that follows, or by the read-back.
+    target->fClearPending = true;
+    target->clearColor = viewport->GetCameraFrame()->GetScene()->GetSceneBackground();
+    target->fDrawn = true;
+    return S_OK;
+}
+
+void GLRENDERER::ClearNow(VIEWTARGET& target)
+{
     // The picture's alpha stays 0, so that read-back pixels are 0x00RRGGBB:
     // drawing never writes it.
-    const D3DCOLOR background = viewport->GetCameraFrame()->GetScene()->GetSceneBackground();
+    const D3DCOLOR background = target.clearColor;
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
     glClearColor(D3DRMColorGetRed(background), D3DRMColorGetGreen(background), D3DRMColorGetBlue(background), 0);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    target->fDrawn = true;
-    return S_OK;
+    target.fClearPending = false;
+}
+
+std::uint64_t GLRENDERER::Signature(const IDirect3DRMViewport* viewport, const VIEWTARGET& target,
+                                    const D3DMATRIX& viewProj, const D3DVECTOR& eye) const
+{
+    // Everything a render reads: the cleared colour, the camera, the
+    // device's settings, the lights, and every group drawn with its mesh
+    // version, place, colour, quality, material and texture.
+    SIGNATURE sig;
+    sig.Add(viewport->GetId());
+    sig.Add(target.width);
+    sig.Add(target.height);
+    sig.Add(target.clearColor);
+    sig.Add(viewProj);
+    sig.Add(eye);
+    sig.Add(m_pDevice->GetQuality());
+    sig.Add(m_pDevice->GetRenderMode());
+    sig.Add(static_cast<int>(m_pDevice->GetTextureQuality()));
+    sig.Add(m_ambient);
+    sig.Add(m_nLights);
+    sig.AddFloats(m_lightPos, static_cast<std::size_t>(m_nLights) * 4);
+    sig.AddFloats(m_lightColor, static_cast<std::size_t>(m_nLights) * 4);
+    sig.AddFloats(m_lightAtt, static_cast<std::size_t>(m_nLights) * 3);
+    for (const std::vector<DRAWITEM>* list : {&m_opaque, &m_translucent}) {
+        sig.Add(list->size());
+        for (const DRAWITEM& item : *list) {
+            sig.Add(item.pMesh->GetId());
+            sig.Add(item.pMesh->GetVersion());
+            sig.Add(item.group);
+            sig.Add(item.world);
+            sig.Add(item.color);
+            sig.Add(item.fUseVertexColor);
+            sig.Add(item.quality);
+            const IDirect3DRMMesh::GROUP& group = *item.pMesh->GetGroupData(static_cast<D3DRMGROUPINDEX>(item.group));
+            if (const IDirect3DRMMaterial* m = group.pMaterial) {
+                D3DVALUE values[7] = {m->GetPower()};
+                m->GetEmissive(&values[1], &values[2], &values[3]);
+                m->GetSpecular(&values[4], &values[5], &values[6]);
+                sig.AddFloats(values, 7);
+            }
+            if (const IDirect3DRMTexture* t = group.pTexture) {
+                sig.Add(t->GetId());
+                sig.Add(t->GetDecalTransparency());
+                sig.Add(t->GetDecalTransparentColor());
+            }
+        }
+    }
+    return sig.Value();
 }
 
 void GLRENDERER::Collect(IDirect3DRMFrame2* frame, const D3DMATRIX& parentWorld, const D3DCOLOR* pParentColor)
@@ -417,6 +560,21 @@ HRESULT GLRENDERER::Render(IDirect3DRMViewport* viewport, IDirect3DRMFrame2* sce
         parentWorld = parent->GetWorldTransform();
     Collect(scene, parentWorld, nullptr);
 
+    // A cleared picture with exactly what it shows now drawn on it needs no
+    // drawing; a picture drawn over one that was not cleared is new.
+    if (target->fClearPending) {
+        const std::uint64_t signature = Signature(viewport, *target, viewProj, Row(cameraWorld, 3));
+        if (signature == target->content) {
+            target->fClearPending = false;
+            ++m_nSkippedRenders;
+            return S_OK;
+        }
+        ClearNow(*target);
+        target->content = signature;
+    } else {
+        target->content = ++m_nUniqueContent << 1;
+    }
+
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     glDisable(GL_DITHER);
     glEnable(GL_DEPTH_TEST);
@@ -448,8 +606,11 @@ HRESULT GLRENDERER::Render(IDirect3DRMViewport* viewport, IDirect3DRMFrame2* sce
     return S_OK;
 }
 
-HRESULT GLRENDERER::Read(const IDirect3DRMViewport* viewport, const GLRENDERTARGET& target, int x, int y)
+HRESULT GLRENDERER::Read(const IDirect3DRMViewport* viewport, const GLRENDERTARGET& target, int x, int y,
+                         RECT* pChanged)
 {
+    if (pChanged)
+        *pChanged = RECT{0, 0, 0, 0};
     if (!viewport)
         return D3DRMERR_BADOBJECT;
     if (!target.pPixels || target.width < 0 || target.height < 0 || target.pitch < target.width)
@@ -459,24 +620,139 @@ HRESULT GLRENDERER::Read(const IDirect3DRMViewport* viewport, const GLRENDERTARG
     });
     if (it == m_targets.end())
         return D3DRMERR_NOTFOUND;
+    VIEWTARGET& view = *it;
     if (!glcontext::MakeCurrent())
         return E_FAIL;
+    const std::size_t count = static_cast<std::size_t>(view.width) * static_cast<std::size_t>(view.height);
+    // A Clear with no Render after it: the picture is the background.
+    if (view.fClearPending) {
+        SIGNATURE sig;
+        sig.Add(view.clearColor);
+        if (sig.Value() != view.content) {
+            glBindFramebuffer(GL_FRAMEBUFFER, view.fbo);
+            ClearNow(view);
+            view.content = sig.Value();
+        }
+        view.fClearPending = false;
+    }
+    // The picture is read back only when it is not the one read last time:
+    // in one transfer, in the buffer's own layout, into the kept copy.
+    if (!view.fCopyValid || view.copyContent != view.content || view.copy.size() != count) {
+        view.scratch.resize(count);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, view.fbo);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+        glReadPixels(0, 0, view.width, view.height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, view.scratch.data());
+        if (glGetError() != GL_NO_ERROR)
+            return E_FAIL;
+        ++m_nReadBacks;
+        view.changed = view.fCopyValid && view.copy.size() == count
+                           ? Difference(view.copy, view.scratch, view.width, view.height)
+                           : RECT{0, 0, view.width, view.height};
+        view.copy.swap(view.scratch);
+        view.fCopyValid = true;
+        view.copyContent = view.content;
+    } else {
+        view.changed = RECT{0, 0, 0, 0};
+    }
+    if (pChanged)
+        *pChanged = view.changed;
     // The part of the picture that lands inside the target.
     const int left = std::max(x, 0), top = std::max(y, 0);
-    const int right = std::min(x + it->width, target.width), bottom = std::min(y + it->height, target.height);
+    const int right = std::min(x + view.width, target.width), bottom = std::min(y + view.height, target.height);
     if (left >= right || top >= bottom)
         return S_OK;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, it->fbo);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_PACK_ROW_LENGTH, target.pitch);
-    glReadPixels(left - x, top - y, right - left, bottom - top, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                 target.pPixels + static_cast<std::size_t>(top) * static_cast<std::size_t>(target.pitch) + left);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    return glGetError() == GL_NO_ERROR ? S_OK : E_FAIL;
+    const std::size_t rowBytes = static_cast<std::size_t>(right - left) * sizeof(std::uint32_t);
+    for (int row = top; row < bottom; ++row)
+        std::memcpy(target.pPixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(target.pitch) + left,
+                    view.copy.data() + static_cast<std::size_t>(row - y) * static_cast<std::size_t>(view.width) +
+                        (left - x),
+                    rowBytes);
+    return S_OK;
 }
 
 GLRENDERER g_renderer;
 std::string g_error;
+
+// A software rasteriser builds the machine code for each combination of
+// drawing state the first time it is drawn with, which can stall a frame
+// for a tenth of a second. Drawing a tiny scene with each combination once,
+// before the program's first frame, moves that work out of the frame loop:
+// solid groups lit flat and smoothly, plain and textured, opaque and
+// translucent (blended), with every texture filter.
+void WarmUp()
+{
+    IDirect3DRM2* rm = nullptr;
+    if (FAILED(Direct3DRMCreate(&rm)))
+        return;
+    IDirect3DRMFrame2 *scene = nullptr, *camera = nullptr, *holder = nullptr;
+    IDirect3DRMDevice2* device = nullptr;
+    IDirect3DRMViewport* viewport = nullptr;
+    rm->CreateFrame(nullptr, &scene);
+    rm->CreateFrame(scene, &camera);
+    rm->CreateFrame(scene, &holder);
+    if (scene && camera && holder && SUCCEEDED(rm->CreateDevice(8, 8, &device)) &&
+        SUCCEEDED(rm->CreateViewport(device, camera, 0, 0, 8, 8, &viewport))) {
+        camera->SetPosition(scene, 0, 0, -4);
+        IDirect3DRMLight* light = nullptr;
+        if (SUCCEEDED(rm->CreateLightRGB(D3DRMLIGHT_POINT, 1, 1, 1, &light))) {
+            camera->AddLight(light);
+            light->Release();
+        }
+        std::vector<D3DCOLOR> texels(8 * 8);
+        for (std::size_t i = 0; i < texels.size(); ++i)
+            texels[i] = (i % 3) ? 0xFF808080u : 0xFFFFFFFFu;
+        const D3DRMIMAGE image{8, 8, texels.data()};
+        IDirect3DRMTexture* texture = nullptr;
+        rm->CreateTexture(&image, &texture);
+        // Four squares facing the camera: plain and textured, opaque and
+        // translucent; then the same lit flat.
+        IDirect3DRMMeshBuilder* builder = nullptr;
+        if (SUCCEEDED(rm->CreateMeshBuilder(&builder))) {
+            for (int i = 0; i < 4; ++i) {
+                IDirect3DRMFace* face = nullptr;
+                builder->CreateFace(&face);
+                const D3DVALUE x = static_cast<D3DVALUE>(i) * 0.5f - 1;
+                const D3DVALUE corners[4][2] = {{x, -1}, {x, 1}, {x + 0.5f, 1}, {x + 0.5f, -1}};
+                for (DWORD k = 0; k < 4; ++k) {
+                    face->AddVertex(corners[k][0], corners[k][1], 0);
+                    face->SetTextureCoordinates(k, k >= 2 ? 1.0f : 0.0f, (k == 1 || k == 2) ? 1.0f : 0.0f);
+                }
+                face->SetColor((i & 1) ? 0x80C0C0C0u : 0xFFC0C0C0u);
+                if (i >= 2)
+                    face->SetTexture(texture);
+                face->Release();
+            }
+            IDirect3DRMMesh* mesh = nullptr;
+            if (SUCCEEDED(builder->CreateMesh(&mesh))) {
+                holder->AddVisual(mesh);
+                mesh->Release();
+            }
+            builder->Release();
+        }
+        if (texture)
+            texture->Release();
+        device->SetRenderMode(D3DRMRENDERMODE_BLENDEDTRANSPARENCY | D3DRMRENDERMODE_SORTEDTRANSPARENCY);
+        std::uint32_t pixels[8 * 8];
+        const GLRENDERTARGET target{pixels, 8, 8, 8};
+        for (D3DRMRENDERQUALITY quality : {D3DRMRENDER_GOURAUD, D3DRMRENDER_FLAT})
+            for (int filter = D3DRMTEXTURE_NEAREST; filter <= D3DRMTEXTURE_LINEARMIPLINEAR; ++filter) {
+                device->SetQuality(quality);
+                device->SetTextureQuality(static_cast<D3DRMTEXTUREQUALITY>(filter));
+                g_renderer.Clear(viewport);
+                g_renderer.Render(viewport, scene);
+                g_renderer.Read(viewport, target, 0, 0, nullptr);
+            }
+    }
+    if (viewport)
+        viewport->Release();
+    if (device)
+        device->Release();
+    for (IDirect3DRMFrame2* f : {holder, camera, scene})
+        if (f)
+            f->Release();
+    rm->Release();
+}
 
 } // namespace
 
@@ -504,6 +780,8 @@ bool GlRenderInstall()
     }
     g_error.clear();
     D3DRMSetRenderer(&g_renderer);
+    WarmUp();
+    g_renderer.Forget();
     return true;
 }
 
@@ -525,13 +803,15 @@ const char* GlRenderGetError()
     return g_error.c_str();
 }
 
-HRESULT GlReadViewport(IDirect3DRMViewport* viewport, const GLRENDERTARGET& target, int x, int y)
+HRESULT GlReadViewport(IDirect3DRMViewport* viewport, const GLRENDERTARGET& target, int x, int y, RECT* pChanged)
 {
+    if (pChanged)
+        *pChanged = RECT{0, 0, 0, 0};
     if (!GlRenderIsInstalled()) {
         g_error = "the OpenGL renderer is not installed";
         return E_FAIL;
     }
-    return g_renderer.Read(viewport, target, x, y);
+    return g_renderer.Read(viewport, target, x, y, pChanged);
 }
 
 HRESULT GlRenderViewport(IDirect3DRMViewport* viewport, const GLRENDERTARGET& target, int x, int y)
@@ -546,7 +826,7 @@ HRESULT GlRenderViewport(IDirect3DRMViewport* viewport, const GLRENDERTARGET& ta
     if (SUCCEEDED(hr))
         hr = g_renderer.Render(viewport, viewport->GetCameraFrame()->GetScene());
     if (SUCCEEDED(hr))
-        hr = g_renderer.Read(viewport, target, x, y);
+        hr = g_renderer.Read(viewport, target, x, y, nullptr);
     return hr;
 }
 

@@ -61,7 +61,15 @@ const char* GlRenderGetError();
 // Copies what the viewport's last Clear and Render drew to target, the
 // viewport's top-left pixel at (x, y); parts outside the target are left out.
 // D3DRMERR_NOTFOUND when nothing was drawn for the viewport yet.
-HRESULT GlReadViewport(IDirect3DRMViewport* viewport, const GLRENDERTARGET& target, int x, int y);
+//
+// The renderer keeps the picture it read last. A Render that would draw just
+// what the framebuffer holds (same camera, lights, settings, and every group
+// with the same mesh version, place, colour, material and texture) draws
+// nothing, and the picture is then copied from that copy without reading it
+// back. pChanged, when given, receives the part of the picture (in viewport
+// pixels) that differs from the one read before; empty when nothing did.
+HRESULT GlReadViewport(IDirect3DRMViewport* viewport, const GLRENDERTARGET& target, int x, int y,
+                       RECT* pChanged = nullptr);
 // Clears the viewport, renders its camera's scene and copies the picture as
 // GlReadViewport does.
 HRESULT GlRenderViewport(IDirect3DRMViewport* viewport, const GLRENDERTARGET& target, int x, int y);
@@ -73,5 +81,7 @@ struct GLRENDERSTATS {
     std::size_t nViewports;        // viewports with a framebuffer
     std::uint64_t nMeshUploads;    // mesh buffers filled since install
     std::uint64_t nTextureUploads; // textures filled since install
+    std::uint64_t nReadBacks;      // pictures read back from GL since install
+    std::uint64_t nSkippedRenders; // renders that found their picture drawn already
 };
 GLRENDERSTATS GlRenderGetStats();

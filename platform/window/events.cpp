@@ -230,6 +230,18 @@ void Handle(const SDL_Event& e)
         }
         else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
             window_system::SetAppActive(false);
+        // While the picture cannot be seen nothing is drawn; when it can
+        // again, all of it is.
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_HIDDEN: presenter::NoteMinimized(true); break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_SHOWN: presenter::NoteMinimized(false); break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED: presenter::NoteExposed(); break;
+        default: break;
+        }
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:

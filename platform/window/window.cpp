@@ -406,6 +406,8 @@ BOOL IsWindow(HWND hwnd) { return Find(hwnd) && !Find(hwnd)->destroying ? TRUE :
 
 BOOL IsWindowVisible(HWND hwnd) { return IsShownOnScreen(hwnd) ? TRUE : FALSE; }
 
+BOOL IsIconic(HWND hwnd) { return Find(hwnd) && presenter::IsMinimized() ? TRUE : FALSE; }
+
 BOOL IsWindowEnabled(HWND hwnd)
 {
     Window* w = Find(hwnd);

@@ -272,6 +272,10 @@ HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowNam
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
 BOOL IsWindowVisible(HWND hwnd);
+// The program's windows are shown in the one real window: while the user
+// has it minimised or hidden, every window is iconic (visible, but nothing
+// of it can be seen).
+BOOL IsIconic(HWND hwnd);
 BOOL IsWindowEnabled(HWND hwnd);
 BOOL EnableWindow(HWND hwnd, BOOL enable);
 HWND GetParent(HWND hwnd);
