@@ -96,6 +96,9 @@ struct EDITORSEAMS {
     // The status bars show the values of g again. Null refreshes through
     // FlowSeams().pfnRefreshStatus.
     void (*pfnRefreshStatus)();
+    // A one-button message box with the text of a string id whose %1 is a
+    // file's path.
+    void (*pfnMessagePath)(LONG idText, const char* pszPath);
 };
 EDITORSEAMS& EditorSeams();
 

@@ -20,6 +20,7 @@ void InstallEditorLinks()
         e.pWindow = GetMenuWindow();
     e.pfnAskYesNo = &AskScreenYesNo;
     e.pfnMessage = &ShowScreenMessage;
+    e.pfnMessagePath = [](LONG idText, const char* pszPath) { ScreenMessageBox(mbtClose, idText, "%s", pszPath); };
     e.pfnShowEditorMenu = &ShowEditorMenu;
     e.pfnRemoveMenu = &RemoveMenu;
 }
