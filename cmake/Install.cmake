@@ -62,8 +62,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D action puzzle game of rolling cubes and mines")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "3D action puzzle game of rolling cubes and mines
-A formation of coloured cubes rolls, one square at a time, towards the far
+# The summary above is the synopsis line; this is the extended description.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A formation of coloured cubes rolls, one square at a time, towards the far
 end of a narrow field. The player steers a small figure, plants mines and
 sets them off while a cube stands on them. Gray, Green and Blue cubes must
 be destroyed before they roll off the end, Red ones must not be, and Black

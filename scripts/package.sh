@@ -12,7 +12,11 @@ build=$root/build-package
 # which files are programs and libraries to strip.
 export VARNO_EXTRA_PACKAGES="dpkg-dev file"
 export VARNO_BUILD_TARGETS="varno varno-sim varno_dist"
-"$root/scripts/setup.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
+# Debian keeps the programs of games in /usr/games; the run path
+# ($ORIGIN/../lib/varno) and the data folder search (../share/varno) find
+# /usr/lib/varno and /usr/share/varno from there just as from /usr/bin.
+"$root/scripts/setup.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+  -DCMAKE_INSTALL_BINDIR=games
 
 cd "$build"
 if ! cpack -G DEB >cpack.log 2>&1; then

@@ -414,5 +414,7 @@ void Reset()
     s.picW = s.picH = 0;
     s.nearest.clear();
     s.palette.fill(0);
+    s.icon.clear();
+    s.iconSize = 0;
 }
 }  // namespace presenter
