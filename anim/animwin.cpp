@@ -132,6 +132,10 @@ void ANIMWINDOW::CommonInit(ANIMWINDOWCALLBACK callback)
 
 ANIMWINDOW::~ANIMWINDOW()
 {
+    // Frame code still running on the stack learns that the object is gone.
+    for (LIFEGUARD* guard = m_pGuards; guard; guard = guard->m_pPrev)
+        guard->m_fAlive = false;
+    m_pGuards = nullptr;
     ReleaseClipper();
     m_nFreeze = 1;
     m_fRendering = 1;
@@ -146,6 +150,19 @@ ANIMWINDOW::~ANIMWINDOW()
         Unbind();
     FreeDirtyRegion(&m_drBackground);
     FreeDirtyRegion(&m_drScreen);
+    // Objects outlive their window: each one forgets it, so that deleting or
+    // moving it later does not reach the tables freed below. Its sequencer
+    // entries go with the table.
+    for (unsigned i = 0; m_apoHeads && i < m_nDepths; ++i) {
+        for (ANIMOBJECT* o = m_apoHeads[i]; o;) {
+            ANIMOBJECT* next = o->m_pNext;
+            o->m_pNext = nullptr;
+            o->m_pWindow = nullptr;
+            o = next;
+        }
+        m_apoHeads[i] = nullptr;
+    }
+    m_nDepths = 0;
     if (m_aSequence)
         MemMgr_FreeMemory(m_aSequence, kModule, __LINE__);
     if (m_awDepths)
@@ -358,13 +375,13 @@ void WaitForFrame(double periodLeftMs)
 int ANIMWINDOW::PlayOneFrame()
 {
     const DWORD t0 = GetTickCount();
-    if (!JumpToFrame(m_lNextFrame))
-        return 0;
     // The host may destroy the window (and this object with it) from any
-    // callback: only the handle is trusted after each call.
-    const HWND hwnd = m_hwnd;
+    // callback: the guard tells whether the object is still there.
+    LIFEGUARD guard(this);
+    if (!JumpToFrame(m_lNextFrame) || !guard.Alive())
+        return 0;
     for (;;) {
-        if (!CallService(svcawIdle, 0, 0) || !IsWindow(hwnd))
+        if (!CallService(svcawIdle, 0, 0) || !guard.Alive())
             return 0;
         const DWORD elapsed = GetTickCount() - t0;
         if (static_cast<double>(elapsed) >= m_dFramePeriod)
@@ -441,7 +458,13 @@ int ANIMWINDOW::RenderFrame()
     for (unsigned i = 0; i < m_nDepths; ++i)
         for (ANIMOBJECT* o = m_apoHeads[i]; o; o = o->m_pNext)
             o->m_rcLast = o->m_rc;
-    if (CallService(svcawBeginFrame, 0, 0)) {
+    // Every call into the host below may destroy the window; the frame then
+    // ends at once without touching this object.
+    LIFEGUARD guard(this);
+    const int fBegun = CallService(svcawBeginFrame, 0, 0);
+    if (!guard.Alive())
+        return 0;
+    if (fBegun) {
         // Every object moves, in drawing order; an object may leave its
         // chain while it moves, so the next one is found from where it was.
         ANIMOBJECT* o = m_nDepths ? m_apoHeads[0] : nullptr;
@@ -449,17 +472,26 @@ int ANIMWINDOW::RenderFrame()
         while (o) {
             ANIMOBJECT* next = o->m_pNext;
             o->CallService(svcaoMove, reinterpret_cast<long>(target));
+            if (!guard.Alive())
+                return 0;
             o = next ? next : FirstObjectAfterDepth(depth);
             if (o)
                 depth = o->m_wDepth;
         }
         DetectCollisions();
+        if (!guard.Alive())
+            return 0;
         const double msMove = timer.Lap();
-        if (CallService(svcawDrawFrame, 0, 0)) {
+        const int fDraw = CallService(svcawDrawFrame, 0, 0);
+        if (!guard.Alive())
+            return 0;
+        if (fDraw) {
             if (fVisible && (!m_pgrBackground || !m_pgrBackground->GetSurface() ||
                              m_pgrBackground->GetSurface()->IsLost() == DDERR_SURFACELOST)) {
                 ReallocBackground();
                 CallService(svcawBackground, 0, 0);
+                if (!guard.Alive())
+                    return 0;
             }
             m_dMs3d = 0;
             double msCompose = 0;
@@ -472,6 +504,8 @@ int ANIMWINDOW::RenderFrame()
                             msCompose - m_dMs3d, m_dMs3d, msPresent);
             m_dwLastRendered = now;
             result = CallService(svcawEndFrame, 0, 0) ? 1 : 0;
+            if (!guard.Alive())
+                return 0;
         }
     }
     m_fRendering = 0;
@@ -552,6 +586,7 @@ int ANIMWINDOW::JumpToFrame(long n)
         return FALSE_SetLastError(errNoWindow);
     if (n == -1)
         n = m_lNextClearFrame - 1;
+    LIFEGUARD guard(this);
     while (m_lNextFrame <= n) {
         const long f = m_lNextFrame;
         // Entries are read by index: a callback may add entries (and so
@@ -578,6 +613,8 @@ int ANIMWINDOW::JumpToFrame(long n)
             m_aSequence[i].frame = -1;
             if (!CallService(svcawSequence, e.wParam, e.lParam))
                 fStopped = 1;
+            if (!guard.Alive())
+                return 0;
         }
         m_lNextFrame = f + 1;
         m_lNextClearFrame = std::max(m_lNextClearFrame, f + 1);

@@ -120,6 +120,11 @@ public:
     long GetNextFrameNumber() { return m_lNextFrame; }
     long GetNextClearFrameNumber() { return m_lNextClearFrame; }
 
+    // ---- 3D without a renderer ----
+    // By default enabling 3D fails where no renderer can be made; a host
+    // that wants the scene graph alone (tools, headless tests) allows it.
+    static void Allow3dWithoutRenderer(int f);
+
     // ---- display interplay ----
     static void ChangedVideoModes();
     int ShowMenu(int fShow);
@@ -268,6 +273,33 @@ private:
     double m_dMs3d = 0;
 
     static unsigned npawCapacity;
+
+public:
+    // Marks a stretch of code that calls the host: the host may destroy the
+    // window (and this object with it) from any callback, which the guard
+    // notices, so the caller returns without touching the object again.
+    // Guards nest; the destructor marks every guard still open.
+    class LIFEGUARD {
+    public:
+        explicit LIFEGUARD(ANIMWINDOW* w) : m_pw(w), m_pPrev(w->m_pGuards) { w->m_pGuards = this; }
+        ~LIFEGUARD()
+        {
+            if (m_fAlive)
+                m_pw->m_pGuards = m_pPrev;
+        }
+        LIFEGUARD(const LIFEGUARD&) = delete;
+        LIFEGUARD& operator=(const LIFEGUARD&) = delete;
+        bool Alive() const { return m_fAlive; }
+
+    private:
+        friend class ANIMWINDOW;
+        ANIMWINDOW* m_pw;
+        LIFEGUARD* m_pPrev;
+        bool m_fAlive = true;
+    };
+
+private:
+    LIFEGUARD* m_pGuards = nullptr;
 };
 
 // Rectangle helpers shared by the window, its objects and the collision tests.

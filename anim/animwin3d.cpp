@@ -26,17 +26,25 @@
 #include <new>
 
 namespace {
-// Installs the renderer once per process; later calls answer what the
-// first found. The reason for a failure is written once to standard error.
-bool RendererReady()
+// Set by hosts that want the scene graph even where nothing can draw it.
+int s_fSceneWithoutRenderer = 0;
+
+// Installs the renderer when it is not installed yet. After a failure the
+// frames do not try again; making a 3D device does (start-up and mode
+// changes). The reason for a failure is written once to standard error.
+bool RendererReady(bool fRetry = false)
 {
-    static int state = -1;
-    if (state < 0 || (state == 1 && !GlRenderIsInstalled())) {
-        state = GlRenderInstall() ? 1 : 0;
-        if (!state)
-            std::fprintf(stderr, "3D scene drawn as its background only: %s\n", GlRenderGetError());
+    static bool fFailed = false, fReported = false;
+    if (GlRenderIsInstalled())
+        return true;
+    if (fFailed && !fRetry)
+        return false;
+    fFailed = !GlRenderInstall();
+    if (fFailed && !fReported) {
+        std::fprintf(stderr, "no 3D renderer: %s\n", GlRenderGetError());
+        fReported = true;
     }
-    return state == 1;
+    return !fFailed;
 }
 
 int FailWith(HRESULT hr)
@@ -143,11 +151,22 @@ int ANIMWINDOW::Create3dDevice()
         Release3d();
         return FALSE_SetLastError(error);
     }
-    // Without a renderer the scene still lives (transforms, picking); the
-    // last error tells the host that nothing of it will be seen.
-    if (!RendererReady())
+    // Without a renderer nothing of the scene would be seen: that is a
+    // failure, unless the host asked for a scene without pictures (its
+    // frames, transforms and picking still work).
+    if (!RendererReady(true)) {
+        if (!s_fSceneWithoutRenderer) {
+            Release3d();
+            return FALSE_SetLastError(errNoDirect3d);
+        }
         ZephaneSetLastError(errNoDirect3d);
+    }
     return 1;
+}
+
+void ANIMWINDOW::Allow3dWithoutRenderer(int f)
+{
+    s_fSceneWithoutRenderer = f ? 1 : 0;
 }
 
 int ANIMWINDOW::Set3dDevice(const GUID* guid)

@@ -10,6 +10,7 @@
 #include "anim/dataarea.h"
 #include "anim/memmgr.h"
 #include "platform/base/syserror.h"
+#include "platform/d3drm/d3drm.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/gdi/gdi.h"
 
@@ -166,6 +167,10 @@ int ANIMWINDOW::SetBackground(COLORREF colour, int x, int y, int width, int heig
     }
     ReleaseBackgroundGraphic(1);
     m_clrBackground = colour;
+    // The 3D scene, where there is one, shows the same colour behind it.
+    if (m_pfrRoot)
+        m_pfrRoot->SetSceneBackgroundRGB(GetRValue(colour) / 255.0f, GetGValue(colour) / 255.0f,
+                                         GetBValue(colour) / 255.0f);
     return 1;
 }
 

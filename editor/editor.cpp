@@ -732,6 +732,12 @@ void TestPuzzle()
     EDITOR& l = E();
     if (!l.fOpen || l.fLoadDialog)
         return;
+    // With nothing to destroy no roll would ever start and no win be
+    // checked: play would stand still.
+    if (!HasDestructible(l.Puzzle)) {
+        Message(idsEditorNoDestructible);
+        return;
+    }
     const BOOL modified = l.bModified;
     l.bModified = FALSE;
     CloseEditor();

@@ -92,7 +92,9 @@ void StepGrowing()
 {
     ACTIVEPUZZLE& ap = AP();
     const LONG state = g.lGameState;
-    const bool rising = state == gsPlaying || state == gsSweep;
+    // Cubes rise while play runs, in a sweep and while the figure dies
+    // under one; they shrink only after a Red cube was destroyed.
+    const bool rising = state == gsPlaying || state == gsSweep || (state == gsDying && !g.fDyingRed);
     const float oldGrow = ap.fGrow;
     const float newGrow = rising ? oldGrow + 0.03f : oldGrow - 0.03f;
     if (oldGrow == 0.01f && rising)
@@ -125,7 +127,7 @@ void StepGrowing()
     }
     if (!changed && rising) {
         ap.fGrow = kNoGrow;
-        ap.dwRollStart = Deadline(GetTickCount() + (state == gsSweep ? 0 : ap.lPauseTime));
+        ap.dwRollStart = Deadline(GetTickCount() + (state == gsPlaying ? ap.lPauseTime : 0));
         SetAllDirections(dirForward);
         StopGameSound(sndGrow);
     }
@@ -201,17 +203,7 @@ void Commit(float a)
     if (g.lGameState == gsPlaying || g.lGameState == gsSweep) {
         if (!g.fTutorial)
             InputPollFigure();
-        LONG fx, fz;
-        AvatarSquare(&fx, &fz);
-        if (fx >= 0 && fx < kGridCols && fz >= 0 && fz < kGridRows && ap.aCubes[fz][fx].lKind != ckNone) {
-            ClearAllMines();
-            AvatarCrush();
-            g.lGameState = gsDying;
-            g.fDyingRed = FALSE;
-            ap.fSourceStep = 0.7f;
-            ap.fTargetStep = 0.2f;
-            PlayGameSound(sndScream);
-        }
+        CrushFigureUnderCube();
     }
     // 8.
     if (g.lGameState == gsPlaying)
@@ -269,7 +261,9 @@ void EndRoll()
             any = ap.aCubes[z][x].lKind != ckNone;
     if (any) {
         PlayGameSound(sndRoll);
-    } else if (g.lGameState == gsDying && !g.fDyingRed) {
+    } else if ((g.lGameState == gsDying && !g.fDyingRed) || g.lGameState == gsSweep) {
+        // Every cube has left the field: the figure was crushed, or (should
+        // the wall ever have missed it) the sweep is over all the same.
         g.lGameState = gsDead;
         g.ActivePuzzle.dwStateEnd = Deadline(now + 1500);
     }
@@ -296,7 +290,7 @@ void StepRollCycle()
     const float prev = ap.fRollAngle;
     const float elapsed = static_cast<float>(static_cast<LONG>(now - ap.dwRollStart));
     float a = elapsed * (kPi / 2) / static_cast<float>(ap.lStepTime) + kRollStart;
-    a = std::min(a, kRollEnd);
+    a = std::clamp(a, kRollStart, kRollEnd);
     if (prev < kRollRocks && a >= kRollRocks)
         PlayGameSound(sndRocks);
     ap.fRollAngle = a;
@@ -430,12 +424,30 @@ void ShrinkField()
 void StartRollNow()
 {
     ACTIVEPUZZLE& ap = AP();
-    if (ap.fRollAngle != 0)
+    // Nothing rolls while the cubes still grow out of the floor.
+    if (ap.fRollAngle != 0 || ap.fGrow != kNoGrow)
         return;
     ap.dwRollStart = Deadline(GetTickCount() - 1);
     ap.lStepTime = 300;
     ap.fRollAngle = kRollStart;
     SetAllDirections(dirForward);
+}
+
+bool CrushFigureUnderCube()
+{
+    ACTIVEPUZZLE& ap = AP();
+    LONG fx, fz;
+    AvatarSquare(&fx, &fz);
+    if (fx < 0 || fx >= kGridCols || fz < 0 || fz >= kGridRows || ap.aCubes[fz][fx].lKind == ckNone)
+        return false;
+    ClearAllMines();
+    AvatarCrush();
+    g.lGameState = gsDying;
+    g.fDyingRed = FALSE;
+    ap.fSourceStep = 0.7f;
+    ap.fTargetStep = 0.2f;
+    PlayGameSound(sndScream);
+    return true;
 }
 
 void StepField()

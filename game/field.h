@@ -22,6 +22,9 @@ void ShowField();
 void ShrinkField();
 // The player's advance command: a roll starts now unless one runs.
 void StartRollNow();
+// The figure stands on a square taken by a cube: it is crushed and the
+// state becomes gsDying. False when its square is free.
+bool CrushFigureUnderCube();
 // Every cube of the playing area at rest; the pause starts anew.
 void RestAllCubes();
 

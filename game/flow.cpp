@@ -76,6 +76,26 @@ void GenerateNext(bool fNewLevel)
 
 bool Beyond(LONG level) { return level > g.Levels.cLevels; }
 
+// Whether a row of the formation is all Red and Black cubes with a
+// destructible cube in a row behind it (a smaller row number, rolling later).
+bool BlockedByFullRow(const PUZZLE& p, LONG rows, LONG columns)
+{
+    bool destructibleBehind = false;
+    for (LONG z = 0; z < rows; ++z) {
+        bool full = columns > 0;
+        bool destructible = false;
+        for (LONG x = 0; x < columns; ++x) {
+            const LONG kind = p.aFormation[z][x];
+            full = full && (kind == ckRed || kind == ckBlack);
+            destructible = destructible || IsDestructible(kind);
+        }
+        if (full && destructibleBehind)
+            return true;
+        destructibleBehind = destructibleBehind || destructible;
+    }
+    return false;
+}
+
 }  // namespace
 
 FLOWSEAMS& FlowSeams()
@@ -152,6 +172,13 @@ void GeneratePuzzle(LONG lWidth, LONG lLength, PUZZLE* p)
             for (LONG x = 0; x < columns; ++x)
                 if (IsDestructible(p->aFormation[z][x]))
                     ++p->lMines;
+        // A full row of Red and Black cubes crushes the figure wherever it
+        // stands; with destructible cubes behind it the puzzle cannot be
+        // won, so it is drawn again from empty.
+        if (BlockedByFullRow(*p, rows, columns)) {
+            std::memset(p->aFormation, 0, sizeof p->aFormation);
+            continue;
+        }
         if (p->lMines >= 3)
             return;
         // Rows filled with forbidden and steel cubes could never give three

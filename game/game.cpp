@@ -17,7 +17,11 @@ void AddScore(LONG points)
         g.lHighScore = g.lScore;
 }
 
-void DecreaseMinesRemaining() { --g.lMinesRemaining; }
+void DecreaseMinesRemaining()
+{
+    if (g.lMinesRemaining > 0)
+        --g.lMinesRemaining;
+}
 void IncreaseMinesRemaining() { ++g.lMinesRemaining; }
 void SetMinesRemaining(LONG n) { g.lMinesRemaining = n; }
 

@@ -138,8 +138,12 @@ void StepLevelIntro()
             EnterStep(5);
         break;
     case 5:
-        if (!AimCameraForState(gsLevelIntro, g.Avatar.X, g.Avatar.Z))
+        // Play begins with the field shown in the same frame, so that the
+        // game step sees the cubes growing rather than the set-up value.
+        if (!AimCameraForState(gsLevelIntro, g.Avatar.X, g.Avatar.Z)) {
             g.lGameState = gsPlaying;
+            Leave();
+        }
         break;
     }
 }

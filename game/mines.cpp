@@ -90,6 +90,9 @@ void AddMineRectangle(LONG left, LONG right, LONG nearRow, LONG farRow)
 
 void PlantMine()
 {
+    // No mine is left to plant (the counter never goes below 0).
+    if (g.lMinesRemaining <= 0)
+        return;
     ClearAllMines();
     DecreaseMinesRemaining();
     AP().bMinePlanted = TRUE;
@@ -101,7 +104,9 @@ void PlantMine()
 
 void MineButton()
 {
-    if (g.lGameState != gsPlaying)
+    // Once the last destructible cube is gone the puzzle is won as soon as
+    // its explosion ends: the button neither plants nor detonates meanwhile.
+    if (g.lGameState != gsPlaying || CountDestructibleCubes() == 0)
         return;
     if (AnyMineActive())
         Detonate();

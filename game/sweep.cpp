@@ -27,4 +27,6 @@ void StartSweep()
     ap.fGrowRows = 1;
     g.lGameState = gsSweep;
     AvatarSetWalking(false);
+    // A figure standing in row 0 is under the new wall.
+    CrushFigureUnderCube();
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 
@@ -178,9 +179,25 @@ std::uint32_t To565(std::uint32_t c)
 }
 }  // namespace
 
+// Whether a display server may be reached: asked for by name, or named by
+// the environment. Without one, probing the video drivers only makes them
+// complain on standard error (programs that never open a window, such as
+// the simulator, read the desktop mode when the library loads).
+bool DisplayServerNamed()
+{
+    for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* v = std::getenv(name); v && *v)
+            return true;
+    return false;
+}
+
 Mode DesktopMode()
 {
     State& s = st();
+    if (!s.desktopKnown && !SDL_WasInit(SDL_INIT_VIDEO) && !DisplayServerNamed()) {
+        // Asked again once a window has brought the video up.
+        return Mode{1024, 768, 32};
+    }
     if (!s.desktopKnown) {
         s.desktopKnown = true;
         s.desktop = {1024, 768, 32};

@@ -480,10 +480,23 @@ std::string g_error;
 
 } // namespace
 
+namespace {
+bool g_fSimulateUnavailable = false;
+}
+
+void GlRenderSimulateUnavailable(bool f)
+{
+    g_fSimulateUnavailable = f;
+}
+
 bool GlRenderInstall()
 {
     if (GlRenderIsInstalled())
         return true;
+    if (g_fSimulateUnavailable) {
+        g_error = "no OpenGL (simulated)";
+        return false;
+    }
     std::string error;
     if (!glcontext::Ensure(&error) || !glcontext::MakeCurrent() || !g_renderer.Start(&error)) {
         g_error = error.empty() ? "the OpenGL context cannot be made current" : error;

@@ -52,6 +52,9 @@ bool GlRenderInstall();
 // it made; the context stays for a later install.
 void GlRenderUninstall();
 bool GlRenderIsInstalled();
+// Makes GlRenderInstall fail, as on a machine without OpenGL, until called
+// with false: the paths without a renderer can be tried where one exists.
+void GlRenderSimulateUnavailable(bool f);
 // Why the last install or draw failed ("" when nothing failed).
 const char* GlRenderGetError();
 

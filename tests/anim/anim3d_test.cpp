@@ -97,6 +97,40 @@ TEST_F(Anim3dTest, TheWindowsBackgroundColourBecomesTheScenesBackground)
     EXPECT_EQ(Shown(3, 3), 0xFF0033u);
 }
 
+TEST_F(Anim3dTest, ANewBackgroundColourRecoloursTheSceneToo)
+{
+    ASSERT_EQ(aw->Enable3d(1), 1);
+    ASSERT_EQ(aw->SetBackground(RGB(0, 102, 255), 0, 0, kWidth, kHeight), 1);
+    EXPECT_EQ(aw->Get3dRootFrame()->GetSceneBackground() & 0xFFFFFF, 0x0066FFu);
+    aw->RenderFrame();
+    EXPECT_EQ(Shown(3, 3), 0x0066FFu);
+}
+
+// Where no renderer can be made, nothing of a scene would be seen: enabling
+// 3D fails with errNoDirect3d, unless the host asked for the scene alone.
+TEST_F(Anim3dTest, EnablingWithoutARendererFailsUnlessTheHostAllowsIt)
+{
+    GlRenderUninstall();
+    GlRenderSimulateUnavailable(true);
+    ZephaneSetLastError(0);
+    EXPECT_EQ(aw->Enable3d(1), 0);
+    EXPECT_EQ(ZephaneGetLastError(), static_cast<int>(errNoDirect3d));
+    EXPECT_EQ(aw->fIs3dEnabled(), 0);
+    EXPECT_EQ(Display->Get3dViewport(), nullptr);
+    EXPECT_EQ(host.Count(svcaw3dDevice), 0);
+
+    ANIMWINDOW::Allow3dWithoutRenderer(1);
+    EXPECT_EQ(aw->Enable3d(1), 1);
+    EXPECT_NE(aw->Get3dRootFrame(), nullptr);
+    EXPECT_EQ(aw->Enable3d(0), 1);
+    ANIMWINDOW::Allow3dWithoutRenderer(0);
+    GlRenderSimulateUnavailable(false);
+
+    // The renderer comes back as soon as it can be made.
+    ASSERT_EQ(aw->Enable3d(1), 1);
+    EXPECT_TRUE(GlRenderIsInstalled());
+}
+
 TEST_F(Anim3dTest, OptionsChangeOnlyWhatDiffers)
 {
     OPTIONS3D o{1, 8, 128, 0, 0};

@@ -310,3 +310,56 @@ TEST_F(AnimWindowTest, DestroyingTheWindowDestroysTheAnimationWindowAndItsListSl
         EXPECT_NE(ANIMWINDOW::apawList[i], aw);
     EXPECT_EQ(clock_control::RaisedPeriods(), 0);
 }
+
+// Objects belong to the host and may outlive their window: once the window
+// is gone they hold no pointer to it, and deleting or moving them is safe.
+TEST_F(AnimWindowTest, ObjectsOutlivingTheirWindowForgetIt)
+{
+    const ANIMOBJECTCALLBACK none = nullptr;
+    auto* near = new ANIMOBJECT(aw, 10, none, 0);
+    auto* far = new ANIMOBJECT(aw, 20, none, 0);
+    auto* sameDepth = new ANIMOBJECT(aw, 10, none, 0);
+    ASSERT_EQ(aw->SetSequence(aw->GetNextFrameNumber() + 3, near, nullptr, nullptr), 1);
+    DestroyWindow(m_child);
+    EXPECT_EQ(near->GetAnimWindow(), nullptr);
+    EXPECT_EQ(far->GetAnimWindow(), nullptr);
+    EXPECT_EQ(sameDepth->GetAnimWindow(), nullptr);
+    EXPECT_EQ(far->SetDepth(30), 1);
+    delete near;
+    delete far;
+    delete sameDepth;
+}
+
+// The host may destroy the window from any frame service; the frame then
+// ends at once and the loop reports it, without touching the freed window.
+TEST_F(AnimWindowTest, TheHostMayDestroyTheWindowFromAnyFrameService)
+{
+    for (svcAnimWindow code : {svcawBeginFrame, svcawDrawFrame, svcawEndFrame, svcawSequence, svcawIdle}) {
+        SCOPED_TRACE(static_cast<int>(code));
+        if (!aw) {
+            const TestWindows t = OpenTestWindows("AnimTestMain", &MainProc, kWidth, kHeight, &HostCallback);
+            m_main = t.main;
+            m_child = t.child;
+            aw = t.aw;
+            ASSERT_NE(aw, nullptr);
+        }
+        const HWND child = m_child;
+        int destroyed = 0;
+        host.answer = [&](ANIMWINDOW*, svcAnimWindow c, unsigned, long) {
+            if (c == code && !destroyed) {
+                destroyed = 1;
+                DestroyWindow(child);
+            }
+            return 1;
+        };
+        if (code == svcawSequence) {
+            ASSERT_EQ(aw->SetSequence(aw->GetNextFrameNumber(), 1u, 0), 1);
+        }
+        EXPECT_EQ(aw->Animate(3), 0);
+        EXPECT_EQ(destroyed, 1);
+        EXPECT_FALSE(IsWindow(child));
+        host.answer = nullptr;
+        aw = nullptr;
+        m_child = nullptr;
+    }
+}

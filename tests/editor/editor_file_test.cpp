@@ -245,6 +245,19 @@ TEST_F(EditorTest, APuzzleWithNothingToDestroyIsNotWritten)
     EXPECT_EQ(g.Levels.pLevels[0].pPuzzles[2].aFormation[0][0], ckGray);
 }
 
+// Play of a puzzle with nothing to destroy would stand still for ever: the
+// test is refused with the message that saving gives.
+TEST_F(EditorTest, APuzzleWithNothingToDestroyIsNotTested)
+{
+    Open(1, 1);
+    EXPECT_TRUE(EditorMenuCommand(cmdEditorNew));
+    EXPECT_TRUE(EditorMenuCommand(cmdEditorTest));
+    EXPECT_EQ(record.messages, std::vector<LONG>{idsEditorNoDestructible});
+    EXPECT_EQ(g.lGameState, gsEditor);
+    EXPECT_TRUE(fEditorOpen());
+    EXPECT_FALSE(g.ActivePuzzle.bTesting);
+}
+
 TEST_F(EditorTest, APuzzleNumberedBeyondTheListIsSavedRightAfterIt)
 {
     // A tested puzzle comes back under numbers of its own.

@@ -107,6 +107,60 @@ TEST_F(PlayField, AdvanceCommandStartsARollOnlyWhenNoneRuns)
     EXPECT_EQ(Kind(1, 1), ckGray);  // a 300 ms roll has committed after 275 ms
 }
 
+// Roll now is a command of play among grown cubes; the angle of a roll
+// stays between a quarter and three quarters of a half turn.
+TEST_F(PlayField, RollNowWaitsForTheCubesToGrowAndTheAngleKeepsItsRange)
+{
+    Start(5, 10, -100, 2, {{1, 0, ckGray}, {2, 1, ckGray}});
+    ShowField();
+    Frame();
+    StartRollNow();
+    EXPECT_EQ(g.ActivePuzzle.fRollAngle, 0.0f);
+    bool sunk = false;
+    for (int i = 0; i < 400; ++i) {
+        Frame();
+        const float a = g.ActivePuzzle.fRollAngle;
+        if (a != 0 && (a < kPi / 4 - 1e-6f || a > 3 * kPi / 4 + 1e-6f))
+            sunk = true;
+        for (LONG x = 0; x < 5; ++x)
+            for (LONG z = 0; z < 10; ++z)
+                if (IDirect3DRMFrame2* f = g.ActivePuzzle.aCubes[z][x].pFrame)
+                    sunk = sunk || GetFramePosition(f).y < 0.0f;
+        if (i == 100)
+            StartRollNow();  // grown by now: accepted
+    }
+    EXPECT_FALSE(sunk);
+    EXPECT_EQ(Kind(1, 0), ckNone);  // the cubes did roll on
+}
+
+// The figure in row 0 when a cube falls off: the wall is built over it and
+// the figure dies, but the wall and the other cubes stay in sight.
+TEST_F(PlayField, CubesStayInSightWhileTheFigureDiesUnderASweepsWall)
+{
+    Start(4, 7, 0, 2, {{3, 5, ckGray}, {0, 3, ckGray}});
+    Grow();
+    StandOn(1, 0);
+    RunUntilCommit();
+    RunUntilCommit();  // the Gray of the last row falls: the sweep begins
+    ASSERT_EQ(g.lGameState, gsDying);
+    ASSERT_TRUE(g.Avatar.fCrushed);
+    for (LONG x = 0; x < 4; ++x)
+        EXPECT_EQ(Kind(x, 0), ckBlack);
+    for (int i = 0; i < 40; ++i) {
+        Frame();
+        for (LONG x = 0; x < 4; ++x)
+            for (LONG z = 0; z < 7; ++z) {
+                const CUBE& c = g.ActivePuzzle.aCubes[z][x];
+                if (c.pVisual) {
+                    EXPECT_NE(c.pVisual->pShowingIn, nullptr) << "frame " << i << " cube " << x << "," << z;
+                }
+            }
+    }
+    for (int i = 0; i < 1000 && g.lGameState == gsDying; ++i)
+        Frame();
+    EXPECT_EQ(g.lGameState, gsDead);
+}
+
 TEST_F(PlayField, SolvedFieldStandsStill)
 {
     Start(5, 10, 0, 2, {{1, 0, ckBlack}});

@@ -1,5 +1,10 @@
 #include "flow_fixture.h"
 
+#include "game/script.h"
+
+#include <cmath>
+#include <vector>
+
 #include <cmath>
 #include <set>
 
@@ -27,9 +32,10 @@ TEST_F(Flow, TheIntroductionEndsInPlayWithTheFieldGrown)
     }
     EXPECT_EQ(steps, (std::set<LONG>{1, 2, 3, 4, 5}));
     ASSERT_EQ(g.lGameState, gsPlaying);
-    sound_control::ClearCalls();
-    RunFrames(1);  // the introduction is left on the next frame
+    // Play begins with the field shown: the introduction was left in the
+    // same frame, so the game step never sees cubes that have not grown.
     EXPECT_EQ(g.LevelIntro.lStep, 0);
+    EXPECT_NE(g.ActivePuzzle.fGrow, kNoGrow);
     EXPECT_EQ(Count("land.wav"), 1);
     for (VISUAL* f : g.LevelIntro.aFlakes)
         EXPECT_EQ(f, nullptr);
@@ -135,6 +141,87 @@ TEST_F(Flow, GeneratedPuzzleDrawsInItsOrder)
     PUZZLE p;
     GeneratePuzzle(4, 7, &p);
     EXPECT_GE(p.lMines, 3);
+}
+
+// A full row of Red and Black cubes crushes the figure wherever it stands;
+// with destructible cubes behind it such a formation could never be won.
+TEST_F(Flow, GeneratedFormationsHaveNoFullForbiddenRowWithCubesBehindIt)
+{
+    int formations = 0;
+    for (DWORD difficulty = 0; difficulty < 4; ++difficulty) {
+        g.Settings.dwDifficulty = difficulty;
+        crt::srand(7);
+        for (int i = 0; i < 3000; ++i) {
+            PUZZLE p;
+            GeneratePuzzle(4 + i % 3, 7, &p);
+            ++formations;
+            bool behind = false;
+            for (LONG z = 0; z < kFormationRows; ++z) {
+                bool full = true;
+                for (LONG x = 0; x < p.lWidth; ++x)
+                    full = full && (p.aFormation[z][x] == ckRed || p.aFormation[z][x] == ckBlack);
+                ASSERT_FALSE(full && behind) << "difficulty " << difficulty << " draw " << i << " row " << z;
+                for (LONG x = 0; x < p.lWidth; ++x)
+                    behind = behind || IsDestructible(p.aFormation[z][x]);
+            }
+            EXPECT_GE(p.lMines, 3);
+        }
+    }
+    EXPECT_EQ(formations, 12000);
+}
+
+// After a level introduction the cubes grow first; a script and the
+// tutorial start only once they stand at full height.
+namespace {
+SCRIPTRUN s_introRun;
+bool s_shownAtStart = false, s_grownAtStart = false;
+void RecordScriptStart()
+{
+    const LONG before = s_introRun.lStep;
+    ScriptStep(&s_introRun);
+    if (before == -1 && s_introRun.lStep == 0) {
+        const CUBE& c = g.ActivePuzzle.aCubes[0][1];
+        s_shownAtStart = c.pVisual && c.pVisual->pShowingIn;
+        s_grownAtStart = c.pFrame && std::abs(GetFramePosition(c.pFrame).y - 0.5f) < 1e-4f;
+    }
+}
+}  // namespace
+
+TEST_F(Flow, ScriptsAndTheTutorialStartOnceTheCubesHaveGrownAfterAnIntroduction)
+{
+    Levels(kTwoLevels);
+    std::vector<SCRIPTELEMENT> elements;
+    ASSERT_TRUE(ParseScript("w:1", &elements, nullptr));
+    s_introRun = SCRIPTRUN{};
+    ScriptStart(&s_introRun, elements.data(), static_cast<LONG>(elements.size()));
+    s_shownAtStart = s_grownAtStart = false;
+    FlowSeams().pfnScriptStep = RecordScriptStart;
+    StartGame(nullptr, 1, 1);
+    ASSERT_EQ(g.lGameState, gsLevelIntro);
+    for (int i = 0; i < 2000 && s_introRun.lStep < 0; ++i)
+        RunFrames(1);
+    ASSERT_EQ(s_introRun.lStep, 0);
+    EXPECT_TRUE(s_shownAtStart);
+    EXPECT_TRUE(s_grownAtStart);
+    FlowSeams().pfnScriptStep = nullptr;
+    EndGame(false);
+
+    g.Settings.fShowTutorial = TRUE;
+    StartGame(nullptr, -1, 1);
+    ASSERT_EQ(g.lGameState, gsLevelIntro);
+    const LONG first = g.Tutorial.lScriptStep;
+    bool shown = false, grown = false;
+    for (int i = 0; i < 2000 && g.Tutorial.lScriptStep == first; ++i) {
+        RunFrames(1);
+        if (g.Tutorial.lScriptStep != first) {
+            const CUBE& c = g.ActivePuzzle.aCubes[1][1];
+            shown = c.pVisual && c.pVisual->pShowingIn;
+            grown = c.pFrame && std::abs(GetFramePosition(c.pFrame).y - 0.5f) < 1e-4f;
+        }
+    }
+    EXPECT_NE(g.Tutorial.lScriptStep, first);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(grown);
 }
 
 TEST_F(Flow, TheFrameEndsThePuzzleStartOnceTheCameraSettles)

@@ -1,6 +1,7 @@
 #include "fixture.h"
 
 #include "game/hint.h"
+#include "game/sweep.h"
 
 TEST_F(PlayField, MineThatHitNothingIsGivenBack)
 {
@@ -226,11 +227,105 @@ TEST_F(PlayField, RunningOutOfMinesStartsTheSweep)
     Grow();
     StandOn(1, 0);
     MineButton();
+    StandOn(1, 3);
     MineButton();
     EXPECT_EQ(g.lMinesRemaining, 0);
     EXPECT_EQ(g.lGameState, gsSweep);
+    EXPECT_FALSE(g.Avatar.fCrushed);
     EXPECT_EQ(g.Hint.lTitleId, idsHintOutOfMines);
     EXPECT_EQ(g.Hint.lTextId, idsHintOutOfMinesText);
+}
+
+// The wall of a sweep is built on row 0: a figure standing there is crushed
+// at once, and the sweep ends with a lost life instead of running for ever.
+TEST_F(PlayField, ASweepBuiltOverTheFigureCrushesItAndEndsDead)
+{
+    // Out of mines (the scenario of two Gray cubes in one column).
+    Start(5, 10, 0, 1, {{2, 0, ckGray}, {2, 1, ckGray}});
+    Grow();
+    StandOn(2, 4);
+    MineButton();
+    StandOn(0, 5);
+    for (int i = 0; i < 400 && Kind(2, 4) != ckGray; ++i)
+        Frame();
+    ASSERT_EQ(Kind(2, 4), ckGray);
+    while (g.ActivePuzzle.fRollAngle != 0)
+        Frame();
+    StandOn(2, 0);
+    MineButton();
+    EXPECT_EQ(g.lMinesRemaining, 0);
+    EXPECT_EQ(g.lGameState, gsDying);
+    EXPECT_FALSE(g.fDyingRed);
+    EXPECT_TRUE(g.Avatar.fCrushed);
+    EXPECT_EQ(Count("scream.wav"), 1);
+    for (int i = 0; i < 1000 && g.lGameState == gsDying; ++i)
+        Frame();
+    EXPECT_EQ(g.lGameState, gsDead);
+
+    // Clearing a Green cube's mine-field with no mines left.
+    Start(5, 10, 0, 1, {{1, 0, ckGreen}, {3, 0, ckGray}});
+    Grow();
+    StandOn(1, 0);
+    MineButton();
+    MineButton();
+    ASSERT_EQ(g.lGameState, gsPlaying);
+    ASSERT_TRUE(g.ActivePuzzle.aMines[0].bActive);
+    ClearMinesCommand();
+    EXPECT_EQ(g.lGameState, gsDying);
+    EXPECT_TRUE(g.Avatar.fCrushed);
+}
+
+// Should the wall ever miss the figure, a sweep still ends once every cube
+// has left the field.
+TEST_F(PlayField, ASweepWhoseWallHasLeftTheFieldEndsDead)
+{
+    Start(4, 7, 0, 1, {{1, 2, ckGray}});
+    Grow();
+    g.Avatar.X = 50;  // off the field: no cube can ever reach it
+    StartSweep();
+    ASSERT_EQ(g.lGameState, gsSweep);
+    for (int i = 0; i < 2000 && g.lGameState == gsSweep; ++i)
+        Frame();
+    EXPECT_EQ(g.lGameState, gsDead);
+    EXPECT_FALSE(g.Avatar.fCrushed);
+}
+
+// While the last explosion runs the puzzle is as good as won: the button
+// neither plants (which would lower the bonus) nor takes the count below 0.
+TEST_F(PlayField, TheMineButtonRestsOnceNothingIsLeftToDestroy)
+{
+    Start(5, 10, 0, 1, {{1, 0, ckGray}});
+    Grow();
+    StandOn(1, 0);
+    MineButton();
+    MineButton();
+    ASSERT_EQ(CountDestructibleCubes(), 0);
+    ASSERT_EQ(g.lMinesRemaining, 0);
+    MineButton();
+    MineButton();
+    EXPECT_EQ(g.lMinesRemaining, 0);
+    EXPECT_FALSE(g.ActivePuzzle.bMinePlanted);
+
+    Start(5, 10, 0, 3, {{1, 0, ckGray}});
+    Grow();
+    StandOn(1, 0);
+    const LONG before = g.lScore;
+    MineButton();
+    MineButton();
+    MineButton();  // the explosion still runs
+    EXPECT_EQ(g.lMinesRemaining, 2);
+    for (int i = 0; i < 200 && g.lGameState == gsPlaying; ++i)
+        Frame();
+    ASSERT_EQ(g.lGameState, gsPuzzleWon);
+    EXPECT_EQ(g.lScore - before, 100 + 50000);
+
+    // A plant with no mine left does nothing either.
+    Start(5, 10, 0, 1, {{1, 0, ckGray}, {3, 0, ckGray}});
+    Grow();
+    g.lMinesRemaining = 0;
+    PlantMine();
+    EXPECT_EQ(g.lMinesRemaining, 0);
+    EXPECT_FALSE(g.ActivePuzzle.aMines[0].bActive);
 }
 
 TEST_F(PlayField, PuzzleIsWonOnlyWhenTheLastExplosionHasEnded)

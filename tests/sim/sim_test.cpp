@@ -5,8 +5,10 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -131,6 +133,33 @@ TEST_F(Sim, PlayReachesEachOutcome)
     EXPECT_EQ(LastLine(r.out).rfind("result: running score=0 mines=1", 0), 0u) << r.out;
 }
 
+// --through plays on after the first outcome until the game leaves the
+// puzzle; the result line still tells the first outcome.
+TEST_F(Sim, ThroughPlaysOnUntilTheGameLeavesThePuzzle)
+{
+    const std::string file = Write("simple.lev", kSimple);
+    const std::string start = "play " + file + " --level 1 --puzzle 1 --through --script ";
+    RUN r = RunSim(start + "\"1:1,3 2 1:2,3 3:1,3 4 w:100\"");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("\nleft: next lives=4 frames="), std::string::npos) << r.out;
+    EXPECT_EQ(LastLine(r.out).rfind("result: won score=10130 mines=0 frames=", 0), 0u) << r.out;
+    const RUN plain = RunSim("play " + file + " --level 1 --puzzle 1 --script \"1:1,3 2 1:2,3 3:1,3 4 w:100\"");
+    EXPECT_EQ(LastLine(plain.out), LastLine(r.out));
+
+    r = RunSim(start + "w:2000");  // a cube falls: the sweep crushes the figure
+    EXPECT_NE(r.out.find("\nleft: again lives=3 frames="), std::string::npos) << r.out;
+    EXPECT_EQ(LastLine(r.out).rfind("result: failed", 0), 0u) << r.out;
+
+    // Out of mines with the figure in row 0: the wall is built over it.
+    const char* kColumn = "Level { Width = 5 Length = 10 Speed = -50\n"
+                          "  Puzzle { Mines = 1 Cubes { . . n . . . . n . . } } }\n";
+    r = RunSim("play " + Write("column.lev", kColumn) +
+               " --level 1 --puzzle 1 --through --script \"1:2,4 2 1:0,4 1:0,0 3:2,4 4\"");
+    EXPECT_NE(r.out.find(" crushed\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nleft: again lives=3 frames="), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("stuck"), std::string::npos) << r.out;
+}
+
 TEST_F(Sim, BadArgumentsExitTwo)
 {
     const std::string file = Write("simple.lev", kSimple);
@@ -142,4 +171,19 @@ TEST_F(Sim, BadArgumentsExitTwo)
     EXPECT_EQ(RunSim("play " + file + " --level x --puzzle 1 --script 2").code, 2);
     EXPECT_EQ(RunSim("play " + file + " --level 1 --puzzle 1 --script \"9:1\"").code, 2);
     EXPECT_EQ(RunSim("play " + Write("bad.lev", "Level {") + " --level 1 --puzzle 1 --script 2").code, 2);
+    EXPECT_EQ(RunSim("check " + file + " --through").code, 2);
+}
+
+// The simulator opens neither a window nor an audio device: a normal run
+// writes nothing to standard error, even with no display to be found.
+TEST_F(Sim, ANormalRunWritesNothingToStandardError)
+{
+    const std::string file = Write("simple.lev", kSimple);
+    const std::string errors = (folder / "errors.txt").string();
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -u XDG_RUNTIME_DIR " + SimPath() +
+                                " play " + file + " --level 1 --puzzle 1 --script 2 >/dev/null 2>" + errors;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(errors);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "");
 }

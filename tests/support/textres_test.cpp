@@ -166,18 +166,26 @@ protected:
 
 TEST_F(Texts, EachTableOffersTheWayBackInTheOtherLanguage)
 {
-    EXPECT_EQ(Load(29), "  Elektu Lingvon (Nun Angulo)   ");
+    EXPECT_EQ(Load(29), "  Elektu Lingvon (Nun la Angla)   ");
     SetLanguage(LANG_ESPERANTO_TEXTS);
     EXPECT_EQ(Load(29), "  Select Language (Now Esperanto)   ");
     EXPECT_EQ(Load(4), "  Elektu Stiraĵojn (Nun %1)   ");
     EXPECT_EQ(Load(1), "Times New Roman Eo,-%1,BI");
 }
 
+TEST_F(Texts, TheSaveMessageSpeaksOfTheLevelInBothLanguages)
+{
+    EXPECT_EQ(Load(64), "Your changes to this level have been saved.");
+    SetLanguage(LANG_ESPERANTO_TEXTS);
+    EXPECT_EQ(Load(64), "Viaj ŝanĝoj en ĉi tiu fazo estas konservitaj.");
+    EXPECT_EQ(Load(71), "Ĉu vi volas unue konservi viajn ŝanĝojn en ĉi tiu fazo?");
+}
+
 TEST_F(Texts, LanguagesWithoutTextsFallBackToEnglish)
 {
     SetLanguage(1031);
     EXPECT_EQ(Load(21), "Level %1, Puzzle %2");
-    EXPECT_EQ(Load(29), "  Elektu Lingvon (Nun Angulo)   ");
+    EXPECT_EQ(Load(29), "  Elektu Lingvon (Nun la Angla)   ");
     SetLanguage(1024);
     EXPECT_EQ(Load(3), "  Start Game!   ");
 }

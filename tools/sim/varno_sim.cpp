@@ -29,12 +29,14 @@ namespace {
 constexpr DWORD kStartTick = 1000000;
 constexpr DWORD kFrameMs = 25;
 constexpr long kMaxFrames = 200000;  // a script that can never finish stops here
+constexpr long kStuckFrames = 20000;  // --through: frames after the outcome before "stuck"
 
 int Usage()
 {
     std::printf("usage: varno-sim check FILE\n"
                 "       varno-sim format FILE\n"
-                "       varno-sim play FILE --level L --puzzle P [--difficulty D] [--seed N] --script \"ELEMENTS\"\n"
+                "       varno-sim play FILE --level L --puzzle P [--difficulty D] [--seed N] [--through]\n"
+                "                 --script \"ELEMENTS\"\n"
                 "       varno-sim bench [--seed N]\n");
     return 2;
 }
@@ -211,7 +213,8 @@ bool ParseLong(const char* s, long lo, long hi, long* out)
     return true;
 }
 
-int Play(const std::string& path, long level, long puzzle, long difficulty, long seed, const std::string& script)
+int Play(const std::string& path, long level, long puzzle, long difficulty, long seed, const std::string& script,
+         bool fThrough)
 {
     std::vector<SCRIPTELEMENT> elements;
     std::string bad;
@@ -240,6 +243,12 @@ int Play(const std::string& path, long level, long puzzle, long difficulty, long
     std::vector<const void*> holding = Holding(&kinds);
     bool crushed = false;
     const char* result = "running";
+    // With --through, play goes on after the first outcome until the game
+    // leaves the puzzle; the result line keeps the first outcome's figures.
+    long outcomeFrame = -1, outcomeScore = 0, outcomeMines = 0;
+    long settled = -1;  // the frame of the outcome or of the script's end
+    const LONG lives = g.lLives;
+    const char* left = nullptr;
     while (frame < kMaxFrames) {
         world.Frame();
         ++frame;
@@ -265,32 +274,57 @@ int Play(const std::string& path, long level, long puzzle, long difficulty, long
         if (g.Avatar.fCrushed && !crushed)
             std::printf("%ld crushed\n", frame);
         crushed = g.Avatar.fCrushed;
+        const char* outcome = nullptr;
         if (g.lGameState != state) {
             state = g.lGameState;
             std::printf("%ld state %s\n", frame, StateName(state));
             if (state == gsPuzzleWon) {
                 std::printf("%ld puzzle won\n", frame);
-                result = "won";
-                break;
-            }
-            if (state == gsSweep) {
-                result = "failed";
-                break;
-            }
-            if (state == gsDying) {
+                outcome = "won";
+            } else if (state == gsSweep) {
+                outcome = "failed";
+            } else if (state == gsDying) {
                 if (g.fDyingRed)
                     std::printf("%ld red cube destroyed\n", frame);
-                result = "dead";
-                break;
+                outcome = "dead";
+            }
+            if (outcomeFrame >= 0 && !left) {
+                if (state == gsGameOver || state == gsMenu)
+                    left = "gameover";
+                else if (state == gsPuzzleStart || state == gsLevelIntro)
+                    left = g.lLives < lives ? "again" : "next";
             }
         }
-        if (state == gsPlaying && ScriptDone(&s_run))
+        if (outcome && outcomeFrame < 0) {
+            result = outcome;
+            outcomeFrame = frame;
+            outcomeScore = g.lScore;
+            outcomeMines = g.lMinesRemaining;
+        }
+        if (!fThrough && outcomeFrame >= 0)
             break;
+        if (left) {
+            std::printf("left: %s lives=%ld frames=%ld\n", left, static_cast<long>(g.lLives), frame);
+            break;
+        }
+        const bool scriptOver = state == gsPlaying && ScriptDone(&s_run);
+        if (!fThrough && scriptOver)
+            break;
+        if (settled < 0 && (outcomeFrame >= 0 || scriptOver))
+            settled = frame;
+        if (fThrough && settled >= 0 && frame - settled >= kStuckFrames) {
+            std::printf("left: stuck state=%s frames=%ld\n", StateName(state), frame);
+            break;
+        }
     }
     if (frame >= kMaxFrames)
         std::printf("%ld gave up\n", frame);
-    std::printf("result: %s score=%ld mines=%ld frames=%ld\n", result, static_cast<long>(g.lScore),
-                static_cast<long>(g.lMinesRemaining), frame);
+    if (outcomeFrame < 0) {
+        outcomeFrame = frame;
+        outcomeScore = g.lScore;
+        outcomeMines = g.lMinesRemaining;
+    }
+    std::printf("result: %s score=%ld mines=%ld frames=%ld\n", result, outcomeScore, outcomeMines, outcomeFrame);
     FlowSeams().pfnScriptStep = nullptr;
     return 0;
 }
@@ -339,6 +373,7 @@ int main(int argc, char** argv)
     long level = -1, puzzle = -1, difficulty = 1, seed = 1;
     std::string script;
     bool fScript = false;
+    bool fThrough = false;
     std::string file;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -355,6 +390,8 @@ int main(int argc, char** argv)
         } else if (arg == "--seed" && more) {
             if (!ParseLong(argv[++i], 0, 0xFFFFFFFFL, &seed))
                 return Usage();
+        } else if (arg == "--through" && command == "play") {
+            fThrough = true;
         } else if (arg == "--script" && more) {
             script = argv[++i];
             fScript = true;
@@ -370,5 +407,5 @@ int main(int argc, char** argv)
         return Usage();
     if (level == 0 && puzzle > 4)
         return Usage();
-    return Play(file, level, puzzle, difficulty, seed, script);
+    return Play(file, level, puzzle, difficulty, seed, script, fThrough);
 }
