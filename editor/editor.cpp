@@ -57,6 +57,18 @@ void Message(LONG idText)
         EditorSeams().pfnMessage(idText);
 }
 
+// Tells the player where their levels went when a save made their own level
+// file; true when it did.
+bool TellLevelFileCopy()
+{
+    std::string path;
+    if (!TakeLevelFileCopyNotice(&path))
+        return false;
+    if (EditorSeams().pfnMessagePath)
+        EditorSeams().pfnMessagePath(idsLevelFileCopyMade, path.c_str());
+    return true;
+}
+
 void RefreshStatus()
 {
     void (*refresh)() = EditorSeams().pfnRefreshStatus ? EditorSeams().pfnRefreshStatus : FlowSeams().pfnRefreshStatus;
@@ -878,12 +890,18 @@ bool SavePuzzle()
         Message(idsEditorNotSaved);
         return false;
     }
-    Message(idsEditorSaved);
+    // The first save into the player's own level file says where it went.
+    if (!TellLevelFileCopy())
+        Message(idsEditorSaved);
     l.bModified = FALSE;
     return true;
 }
 
-void EncryptionCommand() { Message(static_cast<LONG>(SaveLevelFileInOtherForm())); }
+void EncryptionCommand()
+{
+    Message(static_cast<LONG>(SaveLevelFileInOtherForm()));
+    TellLevelFileCopy();
+}
 
 void TestPuzzle()
 {

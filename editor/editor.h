@@ -105,6 +105,9 @@ struct EDITORSEAMS {
     // from the menu's and the bars' layout rules.
     BOOL (*pfnMenuRect)(RECT* prc);
     LONG (*pfnTopBarHeight)();
+    // A one-button message box with the text of a string id whose %1 is a
+    // file's path.
+    void (*pfnMessagePath)(LONG idText, const char* pszPath);
 };
 // Answers of the save question.
 enum : int {

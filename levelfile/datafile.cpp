@@ -585,22 +585,54 @@ char* BuildLevelText(const LEVELLIST* pList)
 
 // ---- The level file of the data folder ---------------------------------------
 
+namespace {
+
+// The level file in use: the one read at start-up, or the player's copy
+// once a save went there.
+struct LEVELFILESTATE {
+    std::string strInUse;
+    bool fCopyUnreadable = false; // the player's copy failed to read this run
+    bool fNotice = false;         // a copy was made; the player is not yet told
+    std::string strNotice;
+};
+LEVELFILESTATE g_file;
+
+bool ReadLevelsFrom(const std::string& path)
+{
+    std::string bytes;
+    if (path.empty())
+        return false;
+    // An earlier save that was cut short may have left its temporary file.
+    files::RemoveStaleTemporaryFiles(path);
+    if (!files::ReadWholeFile(path, bytes, kMaxLevelFileBytes) || bytes.empty())
+        return false;
+    g.Levels.fScrambled = IsScrambledText(bytes.data(), bytes.size());
+    UnscrambleText(bytes.data(), bytes.size());
+    return ParseLevelText(bytes.c_str(), &g.Levels) != FALSE;
+}
+
+} // namespace
+
 BOOL ReadLevelFile()
 {
     ReleaseLevelList(&g.Levels);
-    bool ok = false;
-    const std::string path = FindLevelFile(nullptr);
-    std::string bytes;
-    if (!path.empty()) // an earlier save that was cut short left its temporary file
-        files::RemoveStaleTemporaryFiles(path);
-    if (!path.empty() && files::ReadWholeFile(path, bytes, kMaxLevelFileBytes) && !bytes.empty()) {
-        g.Levels.fScrambled = IsScrambledText(bytes.data(), bytes.size());
-        UnscrambleText(bytes.data(), bytes.size());
-        ok = ParseLevelText(bytes.c_str(), &g.Levels) != FALSE;
+    std::string path = FindLevelFile(nullptr);
+    bool ok = ReadLevelsFrom(path);
+    if (!ok && !path.empty() && path == PlayerLevelFilePath()) {
+        // The player's copy is left as it is; the game plays the levels it
+        // came with.
+        ShowFilePathMessage(MB_OK | MB_ICONERROR, idsVarnoCaption, idsLevelFileCopyDamaged, path.c_str());
+        g_file.fCopyUnreadable = true;
+        ReleaseLevelList(&g.Levels);
+        path = ShippedLevelFile();
+        ok = ReadLevelsFrom(path);
     }
-    if (!ok)
+    if (!ok) {
         ShowFileMessage(MB_OK | MB_ICONERROR, idsVarnoCaption, idsLevelFileDamaged);
-    return ok;
+        return FALSE;
+    }
+    g_file.strInUse = path;
+    return TRUE;
 }
 
 BOOL SaveLevelFile(BOOL fScrambled)
@@ -614,15 +646,64 @@ BOOL SaveLevelFile(BOOL fScrambled)
     const std::size_t cb = std::strlen(text);
     if (fScrambled)
         ScrambleText(text, cb);
-    std::string path = FindLevelFile(nullptr);
+    std::string path = g_file.strInUse.empty() ? FindLevelFile(nullptr) : g_file.strInUse;
     if (path.empty())
         path = DataFilePath("VARNO.LEV");
-    const bool ok = files::WriteFileAtomically(path, text, cb);
+    bool ok = files::WriteFileAtomically(path, text, cb);
+    // The data folder of an installed game: the list becomes the player's copy.
+    if (!ok && path != PlayerLevelFilePath() && !files::CanWriteFolder(path.substr(0, path.rfind('/') + 1)))
+        ok = WritePlayerCopy(text, cb);
+    else if (ok)
+        g_file.strInUse = path;
     std::free(text);
     // The form is that of the file on disk: a failed save changed nothing.
     if (ok)
         g.Levels.fScrambled = fScrambled ? TRUE : FALSE;
     return ok;
+}
+
+bool WritePlayerCopy(const char* pBytes, std::size_t cb)
+{
+    const std::string copy = PlayerLevelFilePath();
+    if (copy.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    if (!files::CreateFolders(copy.substr(0, copy.rfind('/'))))
+        return false;
+    if (files::IsFile(copy) && copy != g_file.strInUse &&
+        files::RenameAside(copy, g_file.fCopyUnreadable ? ".damaged" : ".old").empty())
+        return false;
+    const bool fresh = !files::IsFile(copy);
+    if (!files::WriteFileAtomically(copy, pBytes, cb))
+        return false;
+    g_file.strInUse = copy;
+    g_file.fCopyUnreadable = false;
+    if (fresh) {
+        g_file.fNotice = true;
+        g_file.strNotice = copy;
+    }
+    return true;
+}
+
+const std::string& LevelFileInUse()
+{
+    return g_file.strInUse;
+}
+
+bool TakeLevelFileCopyNotice(std::string* pPath)
+{
+    if (!g_file.fNotice)
+        return false;
+    g_file.fNotice = false;
+    if (pPath)
+        *pPath = g_file.strNotice;
+    return true;
+}
+
+void ForgetLevelFileInUse()
+{
+    g_file = LEVELFILESTATE{};
 }
 
 UINT SaveLevelFileInOtherForm()
@@ -638,6 +719,7 @@ UINT SaveLevelFileInOtherForm()
 namespace {
 
 FILEMESSAGEPROC g_messageProc = nullptr;
+FILEPATHMESSAGEPROC g_pathMessageProc = nullptr;
 
 const char* BuiltInText(UINT id)
 {
@@ -658,6 +740,10 @@ const char* BuiltInText(UINT id)
         return "The VARNO.LEV file is now encrypted, to add a teeny bit of mystery to its contents.";
     case idsLevelFileNowPlain:
         return "The VARNO.LEV file is now decrypted, so that it can easily be modified with a text editor.";
+    case idsLevelFileCopyMade: return "The levels were saved in your own file, which Varno reads from now on:\n%1";
+    case idsLevelFileCopyDamaged:
+        return "Your own level file could not be read properly, or has been damaged:\n%1\n\n"
+               "Varno plays the levels it came with; your file has been left as it is.";
     default: return "";
     }
 }
@@ -692,6 +778,14 @@ int ShowBuiltIn(UINT uType, UINT idCaption, UINT idText, DWORD dwError)
     return MessageBoxA(nullptr, text.c_str(), BuiltInText(idCaption), uType);
 }
 
+int ShowPathBuiltIn(UINT uType, UINT idCaption, UINT idText, const char* pszPath)
+{
+    std::string text = BuiltInText(idText);
+    if (const std::size_t at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, pszPath ? pszPath : "");
+    return MessageBoxA(nullptr, text.c_str(), BuiltInText(idCaption), uType);
+}
+
 } // namespace
 
 int ShowFileMessage(UINT uType, UINT idCaption, UINT idText, DWORD dwError)
@@ -704,5 +798,18 @@ FILEMESSAGEPROC SetFileMessageProc(FILEMESSAGEPROC proc)
 {
     const FILEMESSAGEPROC previous = g_messageProc;
     g_messageProc = proc;
+    return previous;
+}
+
+int ShowFilePathMessage(UINT uType, UINT idCaption, UINT idText, const char* pszPath)
+{
+    return g_pathMessageProc ? g_pathMessageProc(uType, idCaption, idText, pszPath)
+                             : ShowPathBuiltIn(uType, idCaption, idText, pszPath);
+}
+
+FILEPATHMESSAGEPROC SetFilePathMessageProc(FILEPATHMESSAGEPROC proc)
+{
+    const FILEPATHMESSAGEPROC previous = g_pathMessageProc;
+    g_pathMessageProc = proc;
     return previous;
 }

@@ -24,6 +24,8 @@ enum : UINT {
     idsLevelFileNotSaved = 61, // the level file could not be rewritten
     idsLevelFileNowScrambled = 62,
     idsLevelFileNowPlain = 63,
+    idsLevelFileCopyMade = 140,    // the levels went to the player's own file (%1 its path)
+    idsLevelFileCopyDamaged = 141, // the player's own file (%1) could not be read
 };
 
 // ---- Messages ---------------------------------------------------------------
@@ -37,6 +39,10 @@ int ShowFileMessage(UINT uType, UINT idCaption, UINT idText, DWORD dwError = 0);
 // test); null restores the built-in English texts shown with MessageBoxA.
 // Returns the previous procedure (null for the built-in one).
 FILEMESSAGEPROC SetFileMessageProc(FILEMESSAGEPROC proc);
+// The same for texts whose insert %1 is a file's path.
+using FILEPATHMESSAGEPROC = int (*)(UINT uType, UINT idCaption, UINT idText, const char* pszPath);
+int ShowFilePathMessage(UINT uType, UINT idCaption, UINT idText, const char* pszPath);
+FILEPATHMESSAGEPROC SetFilePathMessageProc(FILEPATHMESSAGEPROC proc);
 
 // ---- Tokens -----------------------------------------------------------------
 
@@ -111,16 +117,38 @@ char* BuildLevelText(const LEVELLIST* pList);
 // one is refused unread as a damaged level file.
 constexpr std::size_t kMaxLevelFileBytes = 8 * 1024 * 1024;
 
-// Reads the level file of the data folder into g.Levels (released first),
-// plain or scrambled. On failure it shows the load-failure message itself and
-// returns FALSE; the program then does not start.
+// Reads the level file (FindLevelFile(null): the player's own copy or the
+// data folder's) into g.Levels (released first), plain or scrambled. A
+// player's copy that cannot be read is reported by its path
+// (idsLevelFileCopyDamaged) and left as it is; the data folder's file is read
+// instead. On failure it shows the load-failure message itself and returns
+// FALSE; the program then does not start.
 BOOL ReadLevelFile();
 
-// Writes g.Levels over the level file, scrambled when fScrambled, and records
-// the form in g.Levels.fScrambled. The file is replaced as one step: a failed
-// save leaves the old file whole and returns FALSE (the last error says why);
-// the caller shows its message (idsLevelFileNotSaved).
+// Writes g.Levels over the level file that was read, scrambled when
+// fScrambled, and records the form in g.Levels.fScrambled. The file is
+// replaced as one step: a failed save leaves the old file whole and returns
+// FALSE (the last error says why); the caller shows its message
+// (idsLevelFileNotSaved). When the data folder's file may not be written, the
+// list goes to the player's own copy instead, which is read from then on
+// (TakeLevelFileCopyNotice tells the caller the first time).
 BOOL SaveLevelFile(BOOL fScrambled);
+
+// The level file that ReadLevelFile read, or that a save went to since; empty
+// before any.
+const std::string& LevelFileInUse();
+
+// ---- The player's own level file ----------------------------------------------
+
+// Where the player's own level file lives: VARNO.LEV in the "varno" folder of
+// the user's data folder ($XDG_DATA_HOME, else ~/.local/share). Empty when
+// there is no such folder.
+std::string PlayerLevelFilePath();
+
+// True once after a save or a conversion made the player's own copy because
+// the data folder's file may not be written; *pPath is the copy's path. The
+// caller tells the player where their levels went.
+bool TakeLevelFileCopyNotice(std::string* pPath);
 
 // Saves the level list in the form opposite to the one it was read or last
 // saved in. Returns the string id to show: idsLevelFileNowScrambled or
@@ -136,16 +164,33 @@ UINT SaveLevelFileInOtherForm();
 // the program folder when none does. Names are matched without regard to
 // case when the file is opened.
 std::string DataFilePath(const char* pszName);
-// Forgets the data folder found so far; the next request searches again
-// beside pszProgramFolder (null: the running program's folder).
+// Forgets the data folder found so far and the level file read; the next
+// request searches again beside pszProgramFolder (null: the running
+// program's folder).
 void ResetDataFolder(const char* pszProgramFolder);
 
 // The existing file a level-file name stands for: null or empty names the
-// data folder's level file, a name without "/" or "\" lies in the data
-// folder, any other name is a path of its own. Letter case is ignored where
+// level file the game reads (the player's own copy when it exists and the
+// data folder cannot be written, else the data folder's), a name without "/"
+// or "\" lies in the data folder, any other name is a path of its own. Letter case is ignored where
 // the exact spelling does not exist. Empty, with the last error set, when
 // there is no such file.
 std::string FindLevelFile(const char* pszName);
+
+// The data folder's own level file, as FindPath finds it; empty when there is
+// none.
+std::string ShippedLevelFile();
+
+// Writes bytes as the player's own copy (its folder made when missing), in
+// one step. A copy there already that the game did not read is renamed aside
+// first ("VARNO.LEV.damaged" when it could not be read, else
+// "VARNO.LEV.old"), so nothing of the player's is lost. The copy is the level
+// file in use from then on; a copy made afresh is announced through
+// TakeLevelFileCopyNotice. FALSE with the last error set when it cannot be
+// written.
+bool WritePlayerCopy(const char* pBytes, std::size_t cb);
+// Forgets the level file in use (ResetDataFolder does this too).
+void ForgetLevelFileInUse();
 
 // ---- Scrambled form ---------------------------------------------------------
 
@@ -164,7 +209,8 @@ void UnscrambleText(char* pText, std::size_t cb);
 
 // Convert a whole file (a name as for FindLevelFile; null is the level
 // file) to the scrambled or plain form; a file already in that form stays as
-// it is. The file is replaced as one step. FALSE with the last error set when
+// it is. The file is replaced as one step. The data folder's level file,
+// when it may not be written, is converted into the player's own copy. FALSE with the last error set when
 // it cannot be read (a missing or empty file) or written.
 BOOL ScrambleFile(const char* pszName);
 BOOL UnscrambleFile(const char* pszName);

@@ -72,16 +72,39 @@ std::string DataFilePath(const char* pszName)
 void ResetDataFolder(const char* pszProgramFolder)
 {
     g_data = DATAFOLDER{};
+    ForgetLevelFileInUse();
     if (pszProgramFolder) {
         g_data.fProgramFolderGiven = true;
         g_data.strProgramFolder = pszProgramFolder;
     }
 }
 
+std::string PlayerLevelFilePath()
+{
+    const std::string folder = files::UserDataFolder();
+    return folder.empty() ? std::string() : folder + "varno/" + kLevelFileName;
+}
+
+std::string ShippedLevelFile()
+{
+    return files::FindPath(DataFolder(), kLevelFileName);
+}
+
 std::string FindLevelFile(const char* pszName)
 {
-    if (!pszName || !*pszName)
-        return files::FindPath(DataFolder(), kLevelFileName);
+    if (!pszName || !*pszName) {
+        // Where the data folder can be written, its file is the level file,
+        // as in a build tree or a tree unpacked in the home folder. Where it
+        // cannot, the player's own copy, once made, comes first.
+        if (!files::CanWriteFolder(DataFolder())) {
+            const DWORD lastError = GetLastError();
+            const std::string copy = PlayerLevelFilePath();
+            if (!copy.empty() && files::IsFile(copy))
+                return copy;
+            SetLastError(lastError);
+        }
+        return ShippedLevelFile();
+    }
     if (NamesOwnPath(pszName))
         return files::FindPath("", pszName);
     return files::FindPath(DataFolder(), pszName);
@@ -113,7 +136,13 @@ BOOL ConvertFile(const char* pszName, bool fScramble)
         ScrambleText(bytes.data(), bytes.size());
     else
         UnscrambleText(bytes.data(), bytes.size());
-    return files::WriteFileAtomically(path, bytes.data(), bytes.size()) ? TRUE : FALSE;
+    if (files::WriteFileAtomically(path, bytes.data(), bytes.size()))
+        return TRUE;
+    // The level file of an installed game: the converted text becomes the
+    // player's own copy.
+    if (path == ShippedLevelFile() && !files::CanWriteFolder(DataFolder()))
+        return WritePlayerCopy(bytes.data(), bytes.size()) ? TRUE : FALSE;
+    return FALSE;
 }
 } // namespace
 
@@ -200,9 +229,12 @@ BOOL HandleCommandLine(const char* pszCommandLine)
     p = SkipSpaces(p);
     const char* pszName = *p && !IsSwitchWord(p) ? p : nullptr;
 
-    if (fScramble ? ScrambleFile(pszName) : UnscrambleFile(pszName))
+    if (fScramble ? ScrambleFile(pszName) : UnscrambleFile(pszName)) {
         ShowFileMessage(MB_OK | MB_ICONINFORMATION, idsVarnoCaption, fScramble ? idsFileScrambled : idsFileUnscrambled);
-    else
+        std::string copy;
+        if (TakeLevelFileCopyNotice(&copy))
+            ShowFilePathMessage(MB_OK | MB_ICONINFORMATION, idsVarnoCaption, idsLevelFileCopyMade, copy.c_str());
+    } else
         ShowFileMessage(MB_OK | MB_ICONERROR, idsErrorCaption, idsConvertFailed, GetLastError());
     return TRUE;
 }

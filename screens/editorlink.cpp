@@ -30,6 +30,7 @@ void InstallEditorLinks()
         return w ? StatusBarHeightFor(w->GetWidth(), w->GetHeight()) : LONG{0};
     };
     e.pfnMessage = &ShowScreenMessage;
+    e.pfnMessagePath = [](LONG idText, const char* pszPath) { ScreenMessageBox(mbtClose, idText, "%s", pszPath); };
     e.pfnShowEditorMenu = &ShowEditorMenu;
     e.pfnRemoveMenu = &RemoveMenu;
 

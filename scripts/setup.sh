@@ -15,6 +15,10 @@ packages=(
 read -r -a extra <<<"${VARNO_EXTRA_PACKAGES:-}"
 packages+=("${extra[@]}")
 
+# Callers may need more (scripts/package.sh).
+read -r -a extra <<<"${VARNO_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
@@ -53,9 +57,9 @@ if [ ! -f "$build_dir/build.ninja" ]; then
   cmake -S "$root" -B "$build_dir" -G Ninja "$@" >/dev/null
 fi
 # Build output is kept in a log; it is shown only when the build fails.
-# VARNO_BUILD_TARGETS names the targets to build instead of all of them.
+# VARNO_BUILD_TARGETS builds only those targets instead of everything.
 read -r -a targets <<<"${VARNO_BUILD_TARGETS:-}"
-if ! cmake --build "$build_dir" ${targets[@]+--target "${targets[@]}"} >"$build_dir/build.log" 2>&1; then
+if ! cmake --build "$build_dir" ${targets[@]:+--target "${targets[@]}"} >"$build_dir/build.log" 2>&1; then
   cat "$build_dir/build.log" >&2
   echo "Build failed." >&2
   exit 1

@@ -19,16 +19,22 @@
 #include "platform/clock/clock.h"
 #include "platform/clock/crt.h"
 #include "platform/input/input.h"
+#include "platform/registry/registry.h"
 #include "platform/window/window.h"
 #include "shell/cursor.h"
 #include "shell/intro.h"
 #include "shell/screenshot.h"
 #include "shell/settings.h"
+#include "shell/version.h"
 #include "shell/videomode.h"
 #include "sound/dxsound.h"
 #include "support/format.h"
 #include "support/sysmsgbox.h"
 #include "support/textres.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace {
 constexpr WORD kAnimWindowId = 1000;
@@ -50,6 +56,33 @@ const DIALOGTEMPLATE kMainDialog = {
 int ShowFileMessageById(UINT uType, UINT idCaption, UINT idText, DWORD dwError)
 {
     return MessageBoxIds(uType, idCaption, idText, "%lu%e", dwError, dwError);
+}
+
+int ShowFilePathMessageById(UINT uType, UINT idCaption, UINT idText, const char* pszPath)
+{
+    return MessageBoxIds(uType, idCaption, idText, "%s", pszPath);
+}
+
+// The usage and the places the game keeps its files, for --help.
+void PrintHelp()
+{
+    const std::string copy = PlayerLevelFilePath();
+    const std::string settings = registry_store::Folder();
+    std::printf("usage: varno                start the game\n"
+                "       varno -e [FILE]      scramble a level file (also -c, /e, /c)\n"
+                "       varno -d [FILE]      turn a scrambled level file back into plain text (also /d)\n"
+                "       varno --help         show this help\n"
+                "       varno --version      show the version\n"
+                "\n"
+                "Without FILE the game's level file is converted; a FILE without \"/\" is\n"
+                "in the data folder, any other FILE is a path of its own.\n"
+                "\n"
+                "Data folder (levels, sounds, music):\n  %s\n"
+                "Your own level file (saved by the editor and the conversions when the\n"
+                "data folder cannot be written, and then read first):\n  %s\n"
+                "Settings:\n  %s\n",
+                DataFilePath("").c_str(), copy.empty() ? "(no home folder)" : copy.c_str(),
+                settings.empty() ? "(no home folder)" : settings.c_str());
 }
 
 // A failed internal check is reported and play goes on.
@@ -294,8 +327,20 @@ int VarnoFrameCallback(ANIMWINDOW* window, svcAnimWindow code, unsigned wParam, 
 
 int RunVarno(int argc, char** argv)
 {
+    // The conventions of Linux programs come before anything else starts:
+    // neither opens a window.
+    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("varno %s\n", kVarnoVersion);
+        return 0;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
+        PrintHelp();
+        return 0;
+    }
+
     ChooseLanguage("Varno");
     SetFileMessageProc(ShowFileMessageById);
+    SetFilePathMessageProc(ShowFilePathMessageById);
 
     // A conversion switch converts a level file, shows its message and ends
     // the program before anything else starts; so does a command line that

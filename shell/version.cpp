@@ -1,4 +1,5 @@
 #include "shell/version.h"
 
 const char* const kVarnoName = "Varno";
-const char* const kVarnoVersion = "0.1";
+// The build gives the project's version.
+const char* const kVarnoVersion = VARNO_VERSION;

@@ -7,6 +7,26 @@
 #include <cstring>
 
 namespace {
+
+// The window's icon is the icon of the main window's class: an icon file's
+// bytes, whose length its directory tells.
+void TakeClassIcon(HWND hwnd)
+{
+    char name[256] = "";
+    WNDCLASSA wc{};
+    if (!hwnd || !GetClassNameA(hwnd, name, sizeof(name)) || !GetClassInfoA(nullptr, name, &wc) || !wc.hIcon)
+        return;
+    const auto* p = reinterpret_cast<const unsigned char*>(wc.hIcon);
+    const std::size_t count = p[4] | (p[5] << 8);
+    std::size_t cb = 6 + 16 * count;
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char* e = p + 6 + 16 * i;
+        const std::size_t bytes = e[8] | (e[9] << 8) | (e[10] << 16) | (static_cast<std::size_t>(e[11]) << 24);
+        const std::size_t at = e[12] | (e[13] << 8) | (e[14] << 16) | (static_cast<std::size_t>(e[15]) << 24);
+        cb = std::max(cb, at + bytes);
+    }
+    presenter::SetIcon(p, cb);
+}
 struct Registry {
     std::vector<IDirectDraw*> objects;
     bool createFails = false;
@@ -591,8 +611,10 @@ HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bpp)
     LoseSurfaces();
     presenter::SetCurrentMode({static_cast<int>(width), static_cast<int>(height), static_cast<int>(bpp)});
     char title[256] = "";
-    if (m_hwnd)
+    if (m_hwnd) {
         GetWindowTextA(m_hwnd, title, sizeof(title));
+        TakeClassIcon(m_hwnd);
+    }
     presenter::SetShown(true, title);
     m_modeSet = true;
     return DD_OK;

@@ -49,6 +49,8 @@ struct State {
     std::vector<std::uint32_t> scratch;
     std::vector<RECT> clipped;
     Stats stats;
+    std::vector<std::uint32_t> icon; // ARGB, rows from the top
+    int iconSize = 0;
 };
 
 State& st()
@@ -128,6 +130,19 @@ void ChoosePath()
         s.path = Path::WindowSurface;
 }
 
+void ApplyIcon()
+{
+    State& s = st();
+    if (!s.window || s.iconSize <= 0)
+        return;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(s.icon.data(), s.iconSize, s.iconSize, 32,
+                                                              s.iconSize * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (surface) {
+        SDL_SetWindowIcon(s.window, surface);
+        SDL_FreeSurface(surface);
+    }
+}
+
 bool EnsureWindow(const char* title)
 {
     State& s = st();
@@ -149,6 +164,7 @@ bool EnsureWindow(const char* title)
         if (!s.renderer)
             s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
     }
+    ApplyIcon();
     ApplyFullScreen();
     return true;
 }
@@ -462,6 +478,55 @@ void SetShown(bool shown, const char* title)
 
 bool IsShown() { return st().shown; }
 
+bool SetIcon(const void* ico, std::size_t cb)
+{
+    // An icon file: a 6-byte header with the image count, 16 bytes a
+    // directory entry (width, height, ..., bytes, offset), then each image as
+    // an information header, bottom-up BGRA rows and a mask. The largest
+    // 32-bit image is taken; its alpha makes the mask unnecessary.
+    const auto* p = static_cast<const std::uint8_t*>(ico);
+    const auto u16 = [p](std::size_t at) { return static_cast<unsigned>(p[at] | (p[at + 1] << 8)); };
+    const auto u32 = [p](std::size_t at) {
+        return static_cast<std::uint32_t>(p[at]) | (static_cast<std::uint32_t>(p[at + 1]) << 8) |
+               (static_cast<std::uint32_t>(p[at + 2]) << 16) | (static_cast<std::uint32_t>(p[at + 3]) << 24);
+    };
+    if (!p || cb < 6 || u16(0) != 0 || u16(2) != 1)
+        return false;
+    const unsigned count = u16(4);
+    int bestSize = 0;
+    std::size_t bestAt = 0;
+    for (unsigned i = 0; i < count && 6 + 16 * (i + 1) <= cb; ++i) {
+        const std::size_t entry = 6 + 16 * static_cast<std::size_t>(i);
+        const int size = p[entry] ? p[entry] : 256;
+        const std::size_t at = u32(entry + 12), bytes = u32(entry + 8);
+        if (at + 40 > cb || at + bytes > cb || u32(at) != 40 || u16(at + 14) != 32 ||
+            static_cast<int>(u32(at + 4)) != size || bytes < 40 + static_cast<std::size_t>(size) * size * 4)
+            continue;
+        if (size > bestSize) {
+            bestSize = size;
+            bestAt = at;
+        }
+    }
+    if (bestSize == 0)
+        return false;
+    State& s = st();
+    s.iconSize = bestSize;
+    s.icon.assign(static_cast<std::size_t>(bestSize) * bestSize, 0);
+    for (int y = 0; y < bestSize; ++y)
+        for (int x = 0; x < bestSize; ++x)
+            s.icon[static_cast<std::size_t>(y) * bestSize + x] =
+                u32(bestAt + 40 + (static_cast<std::size_t>(bestSize - 1 - y) * bestSize + x) * 4);
+    ApplyIcon();
+    return true;
+}
+
+const std::vector<std::uint32_t>& Icon(int* size)
+{
+    if (size)
+        *size = st().iconSize;
+    return st().icon;
+}
+
 void SetFullScreen(bool fullScreen)
 {
     st().fullScreen = fullScreen;
@@ -698,5 +763,7 @@ void Reset()
     s.picW = s.picH = 0;
     s.nearest.clear();
     s.palette.fill(0);
+    s.icon.clear();
+    s.iconSize = 0;
 }
 }  // namespace presenter

@@ -31,6 +31,13 @@ void SetCurrentMode(const Mode& mode);
 void SetShown(bool shown, const char* title = nullptr);
 bool IsShown();
 
+// The window's icon, from an icon file's bytes (the largest 32-bit image with
+// alpha). False when the bytes hold no such image; the icon stays as it was.
+bool SetIcon(const void* ico, std::size_t cb);
+// The icon as it is given to the window: size x size ARGB pixels, rows from
+// the top (size 0 when none was set).
+const std::vector<std::uint32_t>& Icon(int* size);
+
 // Full screen or a resizable window: the choice is kept for the run and
 // applies whenever the picture is shown.
 void SetFullScreen(bool fullScreen);

@@ -335,6 +335,76 @@ std::string ProgramFolder()
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
+std::string UserDataFolder()
+{
+    // A relative XDG_DATA_HOME is not valid and is ignored.
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/') {
+        std::string folder = xdg;
+        if (folder.back() != '/')
+            folder += '/';
+        return folder;
+    }
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
+        std::string folder = home;
+        if (folder.back() != '/')
+            folder += '/';
+        return folder + ".local/share/";
+    }
+    return {};
+}
+
+bool CanWriteFolder(const std::string& folder)
+{
+    return !folder.empty() && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool CreateFolders(const std::string& folder)
+{
+    if (folder.empty()) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    for (std::size_t at = 1; at <= folder.size(); ++at) {
+        if (at < folder.size() && folder[at] != '/')
+            continue;
+        const std::string part = folder.substr(0, at);
+        if (IsFolder(part))
+            continue;
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            SetLastError(ErrorFromErrno(errno));
+            return false;
+        }
+    }
+    if (!IsFolder(folder)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    return true;
+}
+
+std::string RenameAside(const std::string& path, const std::string& suffix)
+{
+    for (int n = 0; n < 1000; ++n) {
+        const std::string aside = path + suffix + (n ? "." + std::to_string(n) : std::string());
+        struct stat st;
+        if (lstat(aside.c_str(), &st) == 0)
+            continue;
+        // link() never replaces an entry, so a name taken meanwhile is not lost.
+        if (link(path.c_str(), aside.c_str()) == 0) {
+            unlink(path.c_str());
+            return aside;
+        }
+        if (errno == EEXIST)
+            continue;
+        if (rename(path.c_str(), aside.c_str()) == 0)
+            return aside;
+        SetLastError(ErrorFromErrno(errno));
+        return {};
+    }
+    SetLastError(ERROR_ACCESS_DENIED);
+    return {};
+}
+
 bool ReadWholeFile(const std::string& path, std::string& bytes)
 {
     bytes.clear();

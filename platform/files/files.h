@@ -61,6 +61,25 @@ int RemoveStaleTemporaryFiles(const std::string& path);
 // anything is read, with the last error ERROR_FILE_TOO_LARGE.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes);
 
+// The user's own data folder, ending in "/": $XDG_DATA_HOME when it is an
+// absolute path, else ~/.local/share/. Empty when neither can be told.
+std::string UserDataFolder();
+
+// Whether files can be made, replaced and removed in `folder` by this
+// process (the permissions as they apply to it, a file system mounted
+// read-only).
+bool CanWriteFolder(const std::string& folder);
+
+// Makes `folder` and every missing folder on the way to it (new ones only
+// for their owner, as the user's data folders are). True when it exists
+// afterwards; otherwise false with the last error set.
+bool CreateFolders(const std::string& folder);
+
+// Renames a file to a name that no entry has yet: `path` followed by
+// `suffix`, or by `suffix` and a number. Returns the new path, or an empty
+// string (the last error set) when it could not be renamed.
+std::string RenameAside(const std::string& path, const std::string& suffix);
+
 // The last-error code for a C library errno value.
 DWORD ErrorFromErrno(int error);
 

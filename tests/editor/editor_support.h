@@ -30,6 +30,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace edtest {
@@ -46,6 +47,7 @@ constexpr const char* kLevels = "Level {\n"
 struct RECORD {
     std::vector<LONG> asked;     // questions, by string id
     std::vector<LONG> messages;  // one-button messages, by string id
+    std::vector<std::pair<LONG, std::string>> pathMessages; // messages naming a file
     bool fAnswer = false;
     int menusShown = 0;
     int menusRemoved = 0;
@@ -86,7 +88,7 @@ protected:
 
         record = RECORD{};
         g_record = &record;
-        EditorSeams() = EDITORSEAMS{aw, &Ask, &Message, &ShowMenu, &RemoveMenu, nullptr, nullptr, nullptr, nullptr};
+        EditorSeams() = EDITORSEAMS{aw, &Ask, &Message, &ShowMenu, &RemoveMenu, nullptr, nullptr, nullptr, nullptr, &PathMessage};
         EditorPanelOps() = EDITORPANELOPS{};
         ZephaneSetAssertFunction(&Check);
         failedChecks().clear();
@@ -128,6 +130,7 @@ protected:
         return g_record->fAnswer;
     }
     static void Message(LONG id) { g_record->messages.push_back(id); }
+    static void PathMessage(LONG id, const char* path) { g_record->pathMessages.emplace_back(id, path); }
     static void ShowMenu() { ++g_record->menusShown; }
     static void RemoveMenu() { ++g_record->menusRemoved; }
 

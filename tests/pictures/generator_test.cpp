@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 using picture_test::Dib;
@@ -109,6 +112,67 @@ TEST(PictureGenerator, ShapesAreFilledInProportionToTheirCover)
     EXPECT_FALSE(pictures::InPolygon({{0, 0}, {4, 0}, {0, 4}}, 3, 3));
     EXPECT_DOUBLE_EQ(pictures::SegmentDistance(7, 4, 0, 0, 4, 0), 5.0); // past the end
     EXPECT_DOUBLE_EQ(pictures::SegmentDistance(2, -3, 0, 0, 4, 0), 3.0);
+}
+
+} // namespace
+
+namespace {
+
+// The bytes of a file of the source tree.
+std::string SourceFile(const std::string& path)
+{
+    std::ifstream in(std::string(VARNO_SOURCE_DIR) + "/" + path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::uint32_t Big32(const std::string& s, std::size_t at)
+{
+    return (static_cast<std::uint32_t>(static_cast<unsigned char>(s[at])) << 24) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + 1])) << 16) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + 2])) << 8) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + 3]));
+}
+
+TEST(DesktopIcons, TheInstalledIconsAreWhatTheGeneratorDrawsAtEverySize)
+{
+    std::string appId = SourceFile("dist/app-id");
+    appId.erase(appId.find_last_not_of("\n") + 1);
+    ASSERT_FALSE(appId.empty());
+    const auto icons = pictures::MakeDesktopIcons(appId);
+    ASSERT_EQ(icons.size(), std::size(pictures::kDesktopIconSizes));
+    for (std::size_t i = 0; i < icons.size(); ++i) {
+        const int size = pictures::kDesktopIconSizes[i];
+        const std::string& png = icons[i].bytes;
+        SCOPED_TRACE(icons[i].path);
+        EXPECT_EQ(icons[i].path,
+                  "hicolor/" + std::to_string(size) + "x" + std::to_string(size) + "/apps/" + appId + ".png");
+        // A changed generator shows here: run tools/make_pictures.sh.
+        EXPECT_TRUE(SourceFile("dist/icons/" + icons[i].path) == png) << "the committed icon differs";
+
+        ASSERT_GT(png.size(), 33u);
+        EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+        EXPECT_EQ(png.substr(12, 4), "IHDR");
+        EXPECT_EQ(Big32(png, 16), static_cast<std::uint32_t>(size));
+        EXPECT_EQ(Big32(png, 20), static_cast<std::uint32_t>(size));
+        EXPECT_EQ(png[24], 8) << "8 bits a channel";
+        EXPECT_EQ(png[25], 6) << "RGBA";
+        EXPECT_EQ(png.substr(png.size() - 8, 4), "IEND");
+
+        // Stored blocks: the rows can be read straight out of the data. The
+        // corners are transparent, the middle of the cube opaque, as in the
+        // program's own icon.
+        const std::size_t data = 33 + 8 + 2; // IDAT length and type, zlib header
+        const std::size_t row = static_cast<std::size_t>(size) * 4 + 1;
+        const auto alpha = [&](int x, int y) {
+            std::size_t offset = static_cast<std::size_t>(y) * row + 1 + static_cast<std::size_t>(x) * 4 + 3;
+            // Each stored block of 65535 bytes has a 5-byte header.
+            offset += 5 * (offset / 65535 + 1);
+            return static_cast<unsigned char>(png[data + offset]);
+        };
+        EXPECT_EQ(alpha(0, 0), 0);
+        EXPECT_EQ(alpha(size - 1, 0), 0);
+        EXPECT_EQ(alpha(size / 2, size / 2), 255);
+    }
 }
 
 } // namespace

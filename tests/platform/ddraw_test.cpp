@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 namespace {
 LRESULT Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
 
@@ -225,3 +229,91 @@ TEST_F(DDraw, PresentedPictureShowsTheDepthOfTheMode)
     EXPECT_EQ(presenter::LastPicture(&w, &h)[1], 0x0A0B0Cu);
 }
 }  // namespace
+
+namespace {
+
+// An icon file of square 32-bit images; pixel (x, y) of the image of size n
+// is colour(n, x, y), with its rows stored from the bottom up.
+std::string IconFile(const std::vector<int>& sizes, std::uint32_t (*colour)(int, int, int))
+{
+    const auto put16 = [](std::string& s, unsigned v) {
+        s += static_cast<char>(v & 0xFF);
+        s += static_cast<char>((v >> 8) & 0xFF);
+    };
+    const auto put32 = [&](std::string& s, std::uint32_t v) {
+        put16(s, v & 0xFFFF);
+        put16(s, v >> 16);
+    };
+    std::string head, bodies;
+    put16(head, 0);
+    put16(head, 1);
+    put16(head, static_cast<unsigned>(sizes.size()));
+    std::uint32_t at = 6 + 16 * static_cast<std::uint32_t>(sizes.size());
+    for (int n : sizes) {
+        std::string body;
+        put32(body, 40);
+        put32(body, static_cast<std::uint32_t>(n));
+        put32(body, static_cast<std::uint32_t>(2 * n));
+        put16(body, 1);
+        put16(body, 32);
+        body.append(24, '\0');
+        for (int y = n - 1; y >= 0; --y)
+            for (int x = 0; x < n; ++x)
+                put32(body, colour(n, x, y));
+        body.append(static_cast<std::size_t>(n) * 4, '\0'); // the mask, 4 bytes a row up to 32 pixels
+        head += static_cast<char>(n);
+        head += static_cast<char>(n);
+        head.append(2, '\0');
+        put16(head, 1);
+        put16(head, 32);
+        put32(head, static_cast<std::uint32_t>(body.size()));
+        put32(head, at);
+        at += static_cast<std::uint32_t>(body.size());
+        bodies += body;
+    }
+    return head + bodies;
+}
+
+std::uint32_t Pattern(int n, int x, int y)
+{
+    return (x == 0 ? 0u : 0xFF000000u) | static_cast<std::uint32_t>(n << 16 | x << 8 | y);
+}
+
+TEST_F(DDraw, TheWindowTakesTheLargestImageOfTheClassIcon)
+{
+    const std::string ico = IconFile({16, 32}, &Pattern);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.lpszClassName = "DDrawIconTest";
+    wc.hIcon = reinterpret_cast<HICON>(const_cast<char*>(ico.data()));
+    RegisterClassA(&wc);
+    HWND hwnd = CreateWindowExA(0, "DDrawIconTest", "Icon", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_EQ(m_dd->SetCooperativeLevel(hwnd, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+    ASSERT_EQ(m_dd->SetDisplayMode(640, 480, 32), DD_OK);
+    int size = 0;
+    const std::vector<std::uint32_t>& pixels = presenter::Icon(&size);
+    ASSERT_EQ(size, 32);
+    ASSERT_EQ(pixels.size(), 32u * 32u);
+    // Rows from the top, with the alpha the file gave.
+    EXPECT_EQ(pixels[0], Pattern(32, 0, 0));
+    EXPECT_EQ(pixels[5 * 32 + 7], Pattern(32, 7, 5));
+    EXPECT_EQ(pixels[31 * 32 + 31], Pattern(32, 31, 31));
+}
+
+TEST_F(DDraw, IconBytesWithoutAUsableImageLeaveTheIconAsItWas)
+{
+    const std::string good = IconFile({16}, &Pattern);
+    ASSERT_TRUE(presenter::SetIcon(good.data(), good.size()));
+    std::string cut = good.substr(0, good.size() - 200);
+    EXPECT_FALSE(presenter::SetIcon(cut.data(), cut.size()));
+    std::string cursor = good;
+    cursor[2] = 2;
+    EXPECT_FALSE(presenter::SetIcon(cursor.data(), cursor.size()));
+    EXPECT_FALSE(presenter::SetIcon(nullptr, 0));
+    int size = 0;
+    EXPECT_EQ(presenter::Icon(&size)[3 * 16 + 2], Pattern(16, 2, 3));
+    EXPECT_EQ(size, 16);
+}
+
+} // namespace

@@ -333,4 +333,80 @@ double ValueNoise(double x, double y, double cell, std::uint32_t seed)
     return top + (bottom - top) * ty;
 }
 
+namespace {
+
+std::uint32_t PngCrc(const std::string& bytes, std::size_t from)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = from; i < bytes.size(); ++i) {
+        crc ^= static_cast<unsigned char>(bytes[i]);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+// PNG numbers are big-endian.
+void PutBig32(std::string& s, std::uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        s += static_cast<char>((v >> shift) & 0xFF);
+}
+
+void PngChunk(std::string& png, const char* type, const std::string& data)
+{
+    PutBig32(png, static_cast<std::uint32_t>(data.size()));
+    const std::size_t start = png.size();
+    png.append(type, 4);
+    png += data;
+    PutBig32(png, PngCrc(png, start));
+}
+
+} // namespace
+
+std::string EncodePng(const IconImage& image)
+{
+    const int w = image.colour.Width(), h = image.colour.Height();
+    // Each row: filter type 0, then red, green, blue and alpha of each pixel.
+    std::string raw;
+    raw.reserve(static_cast<std::size_t>(h) * (static_cast<std::size_t>(w) * 4 + 1));
+    for (int y = 0; y < h; ++y) {
+        raw += '\0';
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t c = Pack(image.colour.At(x, y));
+            const double a = image.alpha[static_cast<std::size_t>(y) * w + x];
+            raw += static_cast<char>((c >> 16) & 0xFF);
+            raw += static_cast<char>((c >> 8) & 0xFF);
+            raw += static_cast<char>(c & 0xFF);
+            raw += static_cast<char>(Channel(a * 255.0));
+        }
+    }
+    std::string z{'\x78', '\x01'};
+    std::uint32_t a = 1, b = 0;
+    for (char ch : raw) {
+        a = (a + static_cast<unsigned char>(ch)) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (std::size_t at = 0; at < raw.size(); at += 65535) {
+        const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
+        z += static_cast<char>(at + n == raw.size() ? 1 : 0);
+        z += static_cast<char>(n & 0xFF);
+        z += static_cast<char>((n >> 8) & 0xFF);
+        z += static_cast<char>(~n & 0xFF);
+        z += static_cast<char>((~n >> 8) & 0xFF);
+        z.append(raw, at, n);
+    }
+    PutBig32(z, (b << 16) | a);
+
+    std::string png("\x89PNG\r\n\x1a\n", 8);
+    std::string header;
+    PutBig32(header, static_cast<std::uint32_t>(w));
+    PutBig32(header, static_cast<std::uint32_t>(h));
+    header += std::string("\x08\x06\x00\x00\x00", 5); // 8 bits a channel, RGBA
+    PngChunk(png, "IHDR", header);
+    PngChunk(png, "IDAT", z);
+    PngChunk(png, "IEND", "");
+    return png;
+}
+
 } // namespace pictures

@@ -75,6 +75,9 @@ struct IconImage {
     std::vector<double> alpha;
 };
 std::string EncodeIco(const std::vector<IconImage>& images);
+// A PNG file of one icon image: 8-bit RGBA, unfiltered rows in stored
+// (uncompressed) deflate blocks, as desktops take application icons.
+std::string EncodePng(const IconImage& image);
 
 // Repeatable noise: a hash of integer coordinates and a seed to [0, 1), and
 // smooth value noise of the given cell size built on it.

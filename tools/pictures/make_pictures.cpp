@@ -1,23 +1,32 @@
 // Draws every picture of the game and writes it below the resource folder
-// given on the command line (bitmap/<id>.bmp, icon/<id>.ico). Each file is
-// written beside its place and renamed into it, so an interrupted run leaves
-// the old picture rather than a torn one.
-//   make_pictures <resource folder>
+// given on the command line (bitmap/<id>.bmp, icon/<id>.ico) and, when a
+// second folder is given, the desktop's application icons below it
+// (hicolor/<size>x<size>/apps/<application id>.png). Each file is written
+// beside its place and renamed into it, so an interrupted run leaves the old
+// picture rather than a torn one.
+//   make_pictures <resource folder> [<icon folder> <application id>]
 #include "tools/pictures/pictures.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_pictures <resource folder>\n");
+    if (argc != 2 && argc != 4) {
+        std::fprintf(stderr, "usage: make_pictures <resource folder> [<icon folder> <application id>]\n");
         return 2;
     }
     namespace fs = std::filesystem;
-    const fs::path root = argv[1];
-    for (const pictures::PictureFile& file : pictures::MakeAllPictures()) {
+    std::vector<std::pair<fs::path, pictures::PictureFile>> all;
+    for (pictures::PictureFile& file : pictures::MakeAllPictures())
+        all.emplace_back(argv[1], std::move(file));
+    if (argc == 4)
+        for (pictures::PictureFile& file : pictures::MakeDesktopIcons(argv[3]))
+            all.emplace_back(argv[2], std::move(file));
+    for (const auto& [root, file] : all) {
         const fs::path target = root / file.path;
         // A leading dot keeps a left-over temporary file out of the build's
         // resources.

@@ -459,4 +459,14 @@ std::vector<PictureFile> MakeAllPictures()
     return files;
 }
 
+std::vector<PictureFile> MakeDesktopIcons(const std::string& appId)
+{
+    std::vector<PictureFile> files;
+    for (int size : kDesktopIconSizes) {
+        const std::string folder = std::to_string(size) + "x" + std::to_string(size);
+        files.push_back({"hicolor/" + folder + "/apps/" + appId + ".png", EncodePng(CubeIcon(size))});
+    }
+    return files;
+}
+
 } // namespace pictures

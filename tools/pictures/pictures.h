@@ -19,4 +19,11 @@ struct PictureFile {
 // every call.
 std::vector<PictureFile> MakeAllPictures();
 
+// The sizes, in pixels, of the desktop's application icons.
+inline constexpr int kDesktopIconSizes[] = {16, 32, 48, 64, 128, 256};
+// The desktop's application icons: the program icon's cube drawn afresh at
+// each of those sizes, as PNG files under the icon theme's folders
+// ("hicolor/48x48/apps/<appId>.png").
+std::vector<PictureFile> MakeDesktopIcons(const std::string& appId);
+
 } // namespace pictures
