@@ -94,7 +94,7 @@ void LevelText()
     static PUZZLE first[] = {Puzzle(4, 8, 0, 2, "nnnn-bb-"), Puzzle(5, 10, 20, 3, "n#f!n-----bbbbb")};
     static PUZZLE second[] = {Puzzle(3, 6, -40, 1, "!n!")};
     LEVEL levels[] = {{first, 2, 4, 8, 0}, {second, 1, 3, 6, -40}};
-    LEVELLIST list{levels, 2, FALSE};
+    LEVELLIST list{levels, 2, FALSE, nullptr};
     char* text = BuildLevelText(&list);
     Write("level_text", "two_levels.lev", std::string(text));
     std::string scrambled(text);
