@@ -30,6 +30,9 @@ protected:
         g.Editor.bModified = FALSE;
         CloseEditor();
         EndGame(false);
+        // The screens switch the tutorial's display off in the game; here no
+        // seam does, so its narration is freed by hand.
+        SetTutorialDisplay(FALSE);
         ReleaseLevelList(&g.Levels);
         FlowSeams() = FLOWSEAMS{};
         SettingsKeepInMemory(false);
