@@ -1,4 +1,6 @@
 // varno-sim run as a process on level files written for each case.
+#include "sim_run.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -14,36 +16,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string SimPath()
-{
-    const fs::path exe = fs::read_symlink("/proc/self/exe").parent_path();
-    for (const fs::path& p : {exe / "varno-sim", exe / "bin" / "varno-sim", exe.parent_path() / "bin" / "varno-sim"})
-        if (fs::exists(p))
-            return p.string();
-    return "varno-sim";
-}
-
-struct RUN {
-    int code;
-    std::string out;
-};
-
-RUN RunSim(const std::string& args)
-{
-    const std::string command = SimPath() + " " + args + " 2>/dev/null";
-    RUN r{-1, {}};
-    FILE* p = popen(command.c_str(), "r");
-    if (!p)
-        return r;
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), p)) > 0)
-        r.out.append(buffer.data(), n);
-    const int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
 
 class Sim : public ::testing::Test {
 protected:

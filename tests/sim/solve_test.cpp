@@ -1,6 +1,8 @@
 // varno-sim solve and solve-all on level files written for each case: every
 // solution it reports plays to a win, puzzles that cannot be won are proven
 // so, and the answer is the same on every run.
+#include "sim_run.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -14,35 +16,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string SolverPath()
-{
-    const fs::path exe = fs::read_symlink("/proc/self/exe").parent_path();
-    for (const fs::path& p : {exe / "varno-sim", exe / "bin" / "varno-sim", exe.parent_path() / "bin" / "varno-sim"})
-        if (fs::exists(p))
-            return p.string();
-    return "varno-sim";
-}
-
-struct ANSWER {
-    int code;
-    std::string out;
-};
-
-ANSWER RunSolver(const std::string& args)
-{
-    ANSWER a{-1, {}};
-    FILE* p = popen((SolverPath() + " " + args + " 2>/dev/null").c_str(), "r");
-    if (!p)
-        return a;
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), p)) > 0)
-        a.out.append(buffer.data(), n);
-    const int status = pclose(p);
-    a.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return a;
-}
 
 // The value of the line starting with key, up to its end.
 std::string Line(const std::string& out, const std::string& key)
@@ -109,12 +82,12 @@ TEST_F(Solve, EverySolutionPlaysToAWin)
     for (int i = 0; i < n; ++i) {
         SCOPED_TRACE(kSolvable[i].name);
         const std::string where = file + " --level 1 --puzzle " + std::to_string(i + 1);
-        const ANSWER a = RunSolver("solve " + where + " --seconds 20");
+        const RUN a = RunSim("solve " + where + " --seconds 20");
         ASSERT_EQ(a.code, 0) << a.out;
         EXPECT_EQ(Line(a.out, "result: ").rfind("solved seconds=", 0), 0u) << a.out;
         const std::string script = Line(a.out, "solution: ");
         ASSERT_FALSE(script.empty());
-        const ANSWER play = RunSolver("play " + where + " --script \"" + script + "\"");
+        const RUN play = RunSim("play " + where + " --script \"" + script + "\"");
         const std::string result = Line(play.out, "result: ");
         EXPECT_EQ(result.rfind("won ", 0), 0u) << play.out;
         // The reported mines and score are those of the play.
@@ -140,7 +113,7 @@ TEST_F(Solve, PuzzlesMadeUnsolvableAreProvenSo)
     const std::string file = Write("unsolvable.lev", LevelText(kUnsolvable, 3));
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(kUnsolvable[i].name);
-        const ANSWER a = RunSolver("solve " + file + " --level 1 --puzzle " + std::to_string(i + 1) + " --seconds 60");
+        const RUN a = RunSim("solve " + file + " --level 1 --puzzle " + std::to_string(i + 1) + " --seconds 60");
         EXPECT_EQ(a.code, 1);
         EXPECT_EQ(Line(a.out, "result: ").rfind("unsolvable ", 0), 0u) << a.out;
         EXPECT_EQ(a.out.find("solution:"), std::string::npos);
@@ -152,7 +125,7 @@ TEST_F(Solve, FewestMinesFindsTheKnownMinimum)
     // One mine on the Green cube and its mine-field takes both Gray cubes.
     const CASE kChain[] = {{"a Green between two Gray", 5, 9, -50, 3, "-----/-nbn-"}};
     const std::string file = Write("chain.lev", LevelText(kChain, 1));
-    const ANSWER a = RunSolver("solve " + file + " --level 1 --puzzle 1 --fewest-mines --seconds 60");
+    const RUN a = RunSim("solve " + file + " --level 1 --puzzle 1 --fewest-mines --seconds 60");
     ASSERT_EQ(a.code, 0) << a.out;
     EXPECT_EQ(Line(a.out, "mines: used "), "1 of 3");
     EXPECT_EQ(Line(a.out, "fewest mines: "), "proven");
@@ -162,8 +135,8 @@ TEST_F(Solve, TheSameArgumentsGiveTheSameOutput)
 {
     const std::string file = Write("same.lev", LevelText(kSolvable, static_cast<int>(std::size(kSolvable))));
     const std::string args = "solve " + file + " --level 1 --puzzle 4 --difficulty 2 --seed 7 --seconds 5";
-    const ANSWER first = RunSolver(args);
-    EXPECT_EQ(RunSolver(args).out, first.out);
+    const RUN first = RunSim(args);
+    EXPECT_EQ(RunSim(args).out, first.out);
     EXPECT_NE(first.out.find("\nresult: "), std::string::npos);
 }
 
@@ -173,7 +146,7 @@ TEST_F(Solve, SolveAllReportsEachPuzzleAndASummary)
         {"solvable", 5, 9, -50, 2, "-----/-n-n-"},
         {"too few mines", 5, 9, -50, 1, "-n-n-"},
     };
-    const ANSWER a = RunSolver("solve-all " + Write("mixed.lev", LevelText(kMixed, 2)) + " --seconds 20");
+    const RUN a = RunSim("solve-all " + Write("mixed.lev", LevelText(kMixed, 2)) + " --seconds 20");
     EXPECT_EQ(a.code, 1);
     EXPECT_EQ(Line(a.out, "1 1 ").rfind("solved mines=", 0), 0u) << a.out;
     EXPECT_EQ(Line(a.out, "1 2 ").rfind("unsolvable mines=-/1 slack=- seconds=", 0), 0u) << a.out;
@@ -183,11 +156,11 @@ TEST_F(Solve, SolveAllReportsEachPuzzleAndASummary)
 TEST_F(Solve, BadArgumentsAndFilesExitWithTwo)
 {
     const std::string file = Write("one.lev", LevelText(kSolvable, 1));
-    EXPECT_EQ(RunSolver("solve " + file + " --level 1").code, 2);
-    EXPECT_EQ(RunSolver("solve " + file + " --level 1 --puzzle 9").code, 2);
-    EXPECT_EQ(RunSolver("solve " + file + " --level 1 --puzzle 1 --seconds 0").code, 2);
-    EXPECT_EQ(RunSolver("solve " + Write("bad.lev", "Level { Puzzle {") + " --level 1 --puzzle 1").code, 2);
-    EXPECT_EQ(RunSolver("solve-all " + file + " --fewest-mines").code, 2);
+    EXPECT_EQ(RunSim("solve " + file + " --level 1").code, 2);
+    EXPECT_EQ(RunSim("solve " + file + " --level 1 --puzzle 9").code, 2);
+    EXPECT_EQ(RunSim("solve " + file + " --level 1 --puzzle 1 --seconds 0").code, 2);
+    EXPECT_EQ(RunSim("solve " + Write("bad.lev", "Level { Puzzle {") + " --level 1 --puzzle 1").code, 2);
+    EXPECT_EQ(RunSim("solve-all " + file + " --fewest-mines").code, 2);
 }
 
 }  // namespace
