@@ -23,12 +23,7 @@ VARNO_FUZZ_TARGET(bitmap)
         okMemory = fromMemory.Load(memory, kNoColour);
 
     const std::string path = fuzzing::ScratchFolder() + "picture.bmp";
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out)
-        return 0;
-    const bool written = std::fwrite(data, 1, size, out) == size;
-    std::fclose(out);
-    if (!written)
+    if (!fuzzing::WriteInput(path, data, size))
         return 0;
     GRAPHIC fromFile;
     const int okFile = fromFile.Load(path.c_str(), kNoColour);

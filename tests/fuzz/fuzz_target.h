@@ -36,6 +36,9 @@ bool Register(const char* name, TargetFn fn);
 // else /tmp), made on first use and ending in "/".
 std::string ScratchFolder();
 
+// Writes the input whole to `path` (made anew); false when it could not be.
+bool WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size);
+
 } // namespace fuzzing
 
 #define FUZZ_CHECK(condition)                                                                                          \

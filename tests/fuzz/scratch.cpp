@@ -34,4 +34,13 @@ std::string ScratchFolder()
     return folder;
 }
 
+bool WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out)
+        return false;
+    const bool written = std::fwrite(data, 1, size, out) == size;
+    return std::fclose(out) == 0 && written;
+}
+
 } // namespace fuzzing

@@ -22,12 +22,7 @@ VARNO_FUZZ_TARGET(settings)
         return base + "/varno/";
     }();
     const std::string file = folder + "current-user.registry";
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-    if (!out)
-        return 0;
-    const bool written = std::fwrite(data, 1, size, out) == size;
-    std::fclose(out);
-    if (!written)
+    if (!fuzzing::WriteInput(file, data, size))
         return 0;
 
     registry_store::Reload();

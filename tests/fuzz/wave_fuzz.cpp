@@ -12,12 +12,7 @@
 VARNO_FUZZ_TARGET(wave)
 {
     const std::string path = fuzzing::ScratchFolder() + "sound.wav";
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out)
-        return 0;
-    const bool written = std::fwrite(data, 1, size, out) == size;
-    std::fclose(out);
-    if (!written)
+    if (!fuzzing::WriteInput(path, data, size))
         return 0;
     std::vector<BYTE> format, samples;
     if (!ReadWaveFile(path.c_str(), format, samples)) {
