@@ -51,35 +51,6 @@ protected:
         AnimWindowTest::TearDown();
     }
 
-    // A square facing the camera in a new frame under parent.
-    IDirect3DRMFrame2* AddSquare(IDirect3DRMFrame2* parent, float x, float y, float z, float h, D3DCOLOR colour)
-    {
-        IDirect3DRM2* rm = Display->GetDirect3d();
-        IDirect3DRMFrame2* frame = nullptr;
-        EXPECT_EQ(rm->CreateFrame(parent, &frame), D3DRM_OK);
-        frame->SetPosition(parent, x, y, z);
-        IDirect3DRMMeshBuilder* builder = nullptr;
-        EXPECT_EQ(rm->CreateMeshBuilder(&builder), D3DRM_OK);
-        const float corners[4][2] = {{-h, h}, {h, h}, {h, -h}, {-h, -h}};
-        for (int winding = 0; winding < 2; ++winding) {
-            IDirect3DRMFace* face = nullptr;
-            EXPECT_EQ(builder->CreateFace(&face), D3DRM_OK);
-            for (int i = 0; i < 4; ++i) {
-                const auto& c = corners[winding ? 3 - i : i];
-                face->AddVertex(c[0], c[1], 0);
-            }
-            face->Release();
-        }
-        builder->SetColor(colour);
-        IDirect3DRMMesh* mesh = nullptr;
-        EXPECT_EQ(builder->CreateMesh(&mesh), D3DRM_OK);
-        builder->Release();
-        frame->AddVisual(mesh);
-        mesh->Release();
-        frame->Release();
-        return frame;
-    }
-
     // The colour the screen shows at a display point (before scaling).
     static std::uint32_t OnScreen(int x, int y)
     {

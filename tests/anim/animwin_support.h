@@ -10,6 +10,7 @@
 #include "anim/graphic.h"
 #include "anim/lasterror.h"
 #include "platform/clock/clock.h"
+#include "platform/d3drm/d3drm.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/window/window.h"
 #include "tests/test_windows.h"
@@ -104,6 +105,36 @@ protected:
     HWND m_child = nullptr;
     ANIMWINDOW* aw = nullptr;
 };
+
+// A square of half size h facing the camera (both windings, so neither is
+// culled), in a new frame under parent at (x, y, z); the parent holds it.
+inline IDirect3DRMFrame2* AddSquare(IDirect3DRMFrame2* parent, float x, float y, float z, float h, D3DCOLOR colour)
+{
+    IDirect3DRM2* rm = Display->GetDirect3d();
+    IDirect3DRMFrame2* frame = nullptr;
+    EXPECT_EQ(rm->CreateFrame(parent, &frame), D3DRM_OK);
+    frame->SetPosition(parent, x, y, z);
+    IDirect3DRMMeshBuilder* builder = nullptr;
+    EXPECT_EQ(rm->CreateMeshBuilder(&builder), D3DRM_OK);
+    const float corners[4][2] = {{-h, h}, {h, h}, {h, -h}, {-h, -h}};
+    for (int winding = 0; winding < 2; ++winding) {
+        IDirect3DRMFace* face = nullptr;
+        EXPECT_EQ(builder->CreateFace(&face), D3DRM_OK);
+        for (int i = 0; i < 4; ++i) {
+            const auto& c = corners[winding ? 3 - i : i];
+            face->AddVertex(c[0], c[1], 0);
+        }
+        face->Release();
+    }
+    builder->SetColor(colour);
+    IDirect3DRMMesh* mesh = nullptr;
+    EXPECT_EQ(builder->CreateMesh(&mesh), D3DRM_OK);
+    builder->Release();
+    frame->AddVisual(mesh);
+    mesh->Release();
+    frame->Release();
+    return frame;
+}
 
 // 0x00RRGGBB of a colour, as surfaces hold it.
 constexpr std::uint32_t Xrgb(COLORREF c)
