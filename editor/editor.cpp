@@ -102,12 +102,19 @@ void PanelDestroy()
         EditorPanelOps().pfnDestroy();
 }
 
+LONG PuzzlesOf(LONG level);
+
 void ShowLoadDialogView()
 {
     const EDITOR& l = E();
-    if (EditorPanelOps().pfnShowLoadDialog)
-        EditorPanelOps().pfnShowLoadDialog(EditorSeams().pWindow, LOADDIALOGVIEW{LoadDialogLevels(), LoadDialogPuzzles(),
-                                                                                l.lLoadLevel, l.lLoadPuzzle});
+    if (!EditorPanelOps().pfnShowLoadDialog)
+        return;
+    LOADDIALOGVIEW view{LoadDialogLevels(), LoadDialogPuzzles(), l.lLoadLevel, l.lLoadPuzzle};
+    view.lFirstLevel = LoadDialogFirstLevel();
+    view.lFirstPuzzle = LoadDialogFirstPuzzle();
+    view.fMoreLevels = g.Levels.cLevels > kLoadButtons;
+    view.fMorePuzzles = PuzzlesOf(l.lLoadLevel) > kLoadButtons;
+    EditorPanelOps().pfnShowLoadDialog(EditorSeams().pWindow, view);
 }
 
 void RemoveLoadDialogView()
@@ -945,28 +952,55 @@ bool EditorMenuCommand(LONG command)
 
 // ---- The load dialog --------------------------------------------------------
 
-LONG LoadDialogLevels() { return std::min<LONG>(g.Levels.cLevels, kLoadButtons); }
+namespace {
+// The first number of the page of ten that holds n (from 1).
+LONG PageStart(LONG n) { return (std::max<LONG>(n, 1) - 1) / kLoadButtons * kLoadButtons + 1; }
+}
 
-LONG LoadDialogPuzzles() { return std::min<LONG>(PuzzlesOf(E().lLoadLevel), kLoadButtons); }
+LONG LoadDialogFirstLevel() { return PageStart(E().lLoadLevel); }
+
+LONG LoadDialogFirstPuzzle() { return PageStart(E().lLoadPuzzle); }
+
+LONG LoadDialogLevels()
+{
+    return std::clamp<LONG>(g.Levels.cLevels - LoadDialogFirstLevel() + 1, 0, kLoadButtons);
+}
+
+LONG LoadDialogPuzzles()
+{
+    return std::clamp<LONG>(PuzzlesOf(E().lLoadLevel) - LoadDialogFirstPuzzle() + 1, 0, kLoadButtons);
+}
 
 void LoadDialogChooseLevel(LONG lLevel)
 {
     EDITOR& l = E();
-    if (!l.fLoadDialog || lLevel < 1 || lLevel > LoadDialogLevels())
+    if (!l.fLoadDialog || lLevel < 1 || lLevel > g.Levels.cLevels)
         return;
     l.lLoadLevel = lLevel;
     // The pressed puzzle stays pressed where the level has it.
-    l.lLoadPuzzle = std::clamp<LONG>(l.lLoadPuzzle, 1, std::max<LONG>(1, LoadDialogPuzzles()));
+    l.lLoadPuzzle = std::clamp<LONG>(l.lLoadPuzzle, 1, std::max<LONG>(1, PuzzlesOf(lLevel)));
     ShowLoadDialogView();
 }
 
 void LoadDialogChoosePuzzle(LONG lPuzzle)
 {
     EDITOR& l = E();
-    if (!l.fLoadDialog || lPuzzle < 1 || lPuzzle > LoadDialogPuzzles())
+    if (!l.fLoadDialog || lPuzzle < 1 || lPuzzle > PuzzlesOf(l.lLoadLevel))
         return;
     l.lLoadPuzzle = lPuzzle;
     ShowLoadDialogView();
+}
+
+void LoadDialogMoreLevels()
+{
+    const LONG next = LoadDialogFirstLevel() + kLoadButtons;
+    LoadDialogChooseLevel(next > g.Levels.cLevels ? 1 : next);
+}
+
+void LoadDialogMorePuzzles()
+{
+    const LONG next = LoadDialogFirstPuzzle() + kLoadButtons;
+    LoadDialogChoosePuzzle(next > PuzzlesOf(E().lLoadLevel) ? 1 : next);
 }
 
 void LoadDialogLoad()
@@ -1015,14 +1049,17 @@ bool EditorCommand(LONG id)
     case idEditorLonger: Resize(0, 1); return true;
     case idLoadCancel: LoadDialogCancel(); return true;
     case idLoadPuzzle: LoadDialogLoad(); return true;
+    case idLoadMoreLevels: LoadDialogMoreLevels(); return true;
+    case idLoadMorePuzzles: LoadDialogMorePuzzles(); return true;
     default: break;
     }
+    // The buttons stand for the levels and puzzles of the pages shown.
     if (id >= idLoadLevelFirst && id < idLoadLevelFirst + kLoadButtons) {
-        LoadDialogChooseLevel(id - idLoadLevelFirst + 1);
+        LoadDialogChooseLevel(LoadDialogFirstLevel() + id - idLoadLevelFirst);
         return true;
     }
     if (id >= idLoadPuzzleFirst && id < idLoadPuzzleFirst + kLoadButtons) {
-        LoadDialogChoosePuzzle(id - idLoadPuzzleFirst + 1);
+        LoadDialogChoosePuzzle(LoadDialogFirstPuzzle() + id - idLoadPuzzleFirst);
         return true;
     }
     return false;

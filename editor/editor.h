@@ -37,6 +37,8 @@ enum : LONG {
     idLoadPuzzleFirst = 1020,  // puzzle buttons 1020 to 1029
     idLoadCancel = 1031,
     idLoadPuzzle = 1032,
+    idLoadMoreLevels = 1033,   // the next ten levels, in a file of more than ten
+    idLoadMorePuzzles = 1034,  // the next ten puzzles, in a level of more than ten
 };
 
 // String ids of the editor's texts.
@@ -52,7 +54,8 @@ constexpr LONG kEditorMinSpeed = -100;
 constexpr LONG kEditorMaxSpeed = 100;
 constexpr LONG kEditorMinMines = 1;
 constexpr LONG kEditorMaxMines = 20;
-// The load dialog shows at most this many level and puzzle buttons.
+// The load dialog shows at most this many level and puzzle buttons at once;
+// longer lists are shown a page of this many at a time.
 constexpr LONG kLoadButtons = 10;
 
 // One cell of the formation on screen; a cell without a cube has both null.
@@ -213,15 +216,22 @@ bool EditorMenuCommand(LONG command);
 
 // ---- The load dialog --------------------------------------------------------
 
-// Counts the dialog shows: levels (up to ten) and the chosen level's puzzles
-// (up to ten).
+// The dialog shows the page of ten levels that holds the chosen level and
+// the page of ten puzzles that holds the chosen puzzle. The first level and
+// puzzle of those pages, and how many buttons each column shows.
+LONG LoadDialogFirstLevel();
+LONG LoadDialogFirstPuzzle();
 LONG LoadDialogLevels();
 LONG LoadDialogPuzzles();
-// A level button: that level is chosen and its puzzles are shown, the
-// pressed puzzle kept where the level has it (else its last); a puzzle
-// button: that puzzle.
+// A level (its number, from 1): that level is chosen and its puzzles are
+// shown, the pressed puzzle kept where the level has it (else its last); a
+// puzzle: that puzzle. Numbers outside the file are ignored.
 void LoadDialogChooseLevel(LONG lLevel);
 void LoadDialogChoosePuzzle(LONG lPuzzle);
+// "More Levels" / "More Puzzles": the first of the next page is chosen,
+// after the last page the first.
+void LoadDialogMoreLevels();
+void LoadDialogMorePuzzles();
 // "Load Puzzle": the dialog goes, the menu comes back and the choice is
 // edited. "Cancel": the dialog goes and the current puzzle is shown again.
 void LoadDialogLoad();

@@ -112,6 +112,8 @@ struct PANEL {
     PANELBUTTON* pLoad = nullptr;
     PANELBUTTON* pCancel = nullptr;
     std::vector<PANELBUTTON*> levels, puzzles;
+    PANELBUTTON* pMoreLevels = nullptr;   // only while there are more than ten
+    PANELBUTTON* pMorePuzzles = nullptr;
 };
 PANEL s_panel;
 
@@ -316,12 +318,13 @@ LONG TextWidth(HFONT font, const std::string& text) { return acpaint::TextExtent
 // frame around it.
 LONG DialogButtonHeight(HFONT font) { return std::max<LONG>(acpaint::TextExtent(font, "Xg").cy, 1) + 7; }
 
-// A column of count buttons (ids from idFirst, labels from string idLabel)
-// at x from yFirst downwards, all as wide as the widest label; the chosen
-// one pressed. Buttons are kept where they are and only added or removed,
-// so that a button choosing a level outlives its own click.
-void Column(std::vector<PANELBUTTON*>& column, LONG count, LONG idFirst, UINT idLabel, DWORD group, LONG x,
-            LONG yFirst, LONG h, LONG gap, LONG chosen)
+// A column of count buttons (ids from idFirst, labels from string idLabel
+// numbered from first) at x from yFirst downwards, all as wide as the widest
+// label; the chosen one pressed. Buttons are kept where they are and only
+// added or removed (and relabelled for another page), so that a button
+// choosing a level outlives its own click. Returns the column's bottom.
+LONG Column(std::vector<PANELBUTTON*>& column, LONG count, LONG first, LONG idFirst, UINT idLabel, DWORD group,
+            LONG x, LONG yFirst, LONG h, LONG gap, LONG chosen)
 {
     ANIMWINDOW* w = s_panel.pDialogWindow;
     count = std::clamp<LONG>(count, 0, kLoadButtons);
@@ -330,20 +333,41 @@ void Column(std::vector<PANELBUTTON*>& column, LONG count, LONG idFirst, UINT id
         column.pop_back();
     }
     while (static_cast<LONG>(column.size()) < count) {
-        const LONG n = static_cast<LONG>(column.size()) + 1;
-        column.push_back(DialogButton(w, idFirst + n - 1, bsRadio | group, Formatted(idLabel, n)));
+        const LONG n = static_cast<LONG>(column.size());
+        column.push_back(DialogButton(w, idFirst + n, bsRadio | group, Formatted(idLabel, first + n)));
     }
     LONG width = 0;
-    for (PANELBUTTON* b : column)
+    for (LONG i = 0; i < count; ++i) {
+        PANELBUTTON* b = column[static_cast<std::size_t>(i)];
+        const std::string label = Formatted(idLabel, first + i);
+        if (label != b->Text())
+            b->SetText(label.c_str());
         width = std::max<LONG>(width, TextWidth(b->GetFont(), b->Text()) + 7);
+    }
     for (LONG i = 0; i < count; ++i) {
         PANELBUTTON* b = column[static_cast<std::size_t>(i)];
         const LONG top = yFirst + i * (h + gap);
         const RECT rc{x, top, x + width, top + h};
         b->SetRect(&rc);
-        b->SetChecked(i + 1 == chosen);
-        DialogColours(b, i + 1 == chosen);
+        b->SetChecked(first + i == chosen);
+        DialogColours(b, first + i == chosen);
     }
+    return yFirst + count * (h + gap);
+}
+
+// The "More" button under a column while there is more than one page of it;
+// gone otherwise.
+void MoreButton(PANELBUTTON*& button, bool wanted, LONG id, UINT idLabel, LONG x, LONG top, LONG h)
+{
+    if (!wanted) {
+        DestroyControl(button);
+        button = nullptr;
+        return;
+    }
+    if (!button)
+        button = DialogButton(s_panel.pDialogWindow, id, 0, Text(idLabel));
+    const RECT rc{x, top, x + TextWidth(button->GetFont(), button->Text()) + 7, top + h};
+    button->SetRect(&rc);
 }
 
 void RemoveDialog()
@@ -355,6 +379,9 @@ void RemoveDialog()
         DestroyControl(b);
     p.levels.clear();
     p.puzzles.clear();
+    DestroyControl(p.pMoreLevels);
+    DestroyControl(p.pMorePuzzles);
+    p.pMoreLevels = p.pMorePuzzles = nullptr;
     DestroyControl(p.pLoad);
     DestroyControl(p.pCancel);
     DestroyControl(p.pTitle);
@@ -390,18 +417,22 @@ void ShowDialog(ANIMWINDOW* w, const LOADDIALOGVIEW& view)
         p.pCancel = DialogButton(w, idLoadCancel, 0, Text(idsLoadCancel));
     }
     const LONG h = DialogButtonHeight(font);
-    const LOADDIALOGLAYOUT d =
-        LoadDialogLayout(w->GetWidth(), w->GetHeight(), std::max(view.cLevels, view.cPuzzles), h);
+    // A "More" button takes a row under its column.
+    const LONG rows = std::max(view.cLevels + (view.fMoreLevels ? 1 : 0), view.cPuzzles + (view.fMorePuzzles ? 1 : 0));
+    const LOADDIALOGLAYOUT d = LoadDialogLayout(w->GetWidth(), w->GetHeight(), rows, h);
     p.pTitle->SetPosition(d.ptTitle.x, d.ptTitle.y);
     const RECT load{d.ptLoad.x, d.ptLoad.y, d.ptLoad.x + TextWidth(font, p.pLoad->Text()) + 7, d.ptLoad.y + h};
     p.pLoad->SetRect(&load);
     const LONG cancelLeft = load.right + 10;
     const RECT cancel{cancelLeft, load.top, cancelLeft + TextWidth(font, p.pCancel->Text()) + 7, load.bottom};
     p.pCancel->SetRect(&cancel);
-    Column(p.levels, view.cLevels, idLoadLevelFirst, idsLoadLevel, kLevelGroup, d.xLevels, d.yFirst, h, d.lGap,
-           view.lLevel);
-    Column(p.puzzles, view.cPuzzles, idLoadPuzzleFirst, idsLoadPuzzle, kPuzzleGroup, d.xPuzzles, d.yFirst, h, d.lGap,
-           view.lPuzzle);
+    const LONG levelsBottom = Column(p.levels, view.cLevels, view.lFirstLevel, idLoadLevelFirst, idsLoadLevel,
+                                     kLevelGroup, d.xLevels, d.yFirst, h, d.lGap, view.lLevel);
+    const LONG puzzlesBottom = Column(p.puzzles, view.cPuzzles, view.lFirstPuzzle, idLoadPuzzleFirst, idsLoadPuzzle,
+                                      kPuzzleGroup, d.xPuzzles, d.yFirst, h, d.lGap, view.lPuzzle);
+    MoreButton(p.pMoreLevels, view.fMoreLevels, idLoadMoreLevels, idsLoadMoreLevels, d.xLevels, levelsBottom, h);
+    MoreButton(p.pMorePuzzles, view.fMorePuzzles, idLoadMorePuzzles, idsLoadMorePuzzles, d.xPuzzles, puzzlesBottom,
+               h);
 
     // The plate reaches a margin beyond the title and every button.
     const SIZE title = acpaint::TextExtent(p.pTitle->GetFont(), p.pTitle->Text());
@@ -414,6 +445,12 @@ void ShowDialog(ANIMWINDOW* w, const LOADDIALOGVIEW& view)
     cover(cancel);
     for (const std::vector<PANELBUTTON*>* column : {&p.levels, &p.puzzles})
         for (PANELBUTTON* b : *column) {
+            RECT r{};
+            b->GetRect(&r);
+            cover(r);
+        }
+    for (PANELBUTTON* b : {p.pMoreLevels, p.pMorePuzzles})
+        if (b) {
             RECT r{};
             b->GetRect(&r);
             cover(r);

@@ -50,6 +50,8 @@ enum : LONG {
     idsLoadPuzzle = 69,   // "  Puzzle %1  "
     idsLoadCancel = 70,   // "  Cancel   "
     idsLoadButton = 56,   // "  Load Puzzle   "
+    idsLoadMoreLevels = 163,   // "  More Levels   "
+    idsLoadMorePuzzles = 164,  // "  More Puzzles   "
 };
 
 // Texts shown under the controls: the speed as "%ld%%", the mines as "%ld".
@@ -64,6 +66,10 @@ struct LOADDIALOGVIEW {
     LONG cPuzzles;  // puzzle buttons of the chosen level, up to ten
     LONG lLevel;    // chosen, from 1
     LONG lPuzzle;
+    LONG lFirstLevel = 1;   // the number of the first level button
+    LONG lFirstPuzzle = 1;  // the number of the first puzzle button
+    bool fMoreLevels = false;   // a "More Levels" button under the level column
+    bool fMorePuzzles = false;  // a "More Puzzles" button under the puzzle column
 };
 struct LOADDIALOGLAYOUT {
     POINT ptTitle;       // (width / 4, height / 5)

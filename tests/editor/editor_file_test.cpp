@@ -473,3 +473,63 @@ TEST(EditorPanelLayout, EverythingFitsThePanelInEveryMode)
 }
 
 }  // namespace
+
+TEST_F(EditorTest, TheLoadDialogPagesThroughMoreThanTenLevelsAndPuzzles)
+{
+    static LOADDIALOGVIEW s_view;
+    EditorPanelOps().pfnShowLoadDialog = [](ANIMWINDOW*, const LOADDIALOGVIEW& v) { s_view = v; };
+    EditorPanelOps().pfnRemoveLoadDialog = [] {};
+    std::string text;
+    for (int level = 1; level <= 11; ++level)
+        text += LevelWithPuzzles(2);
+    text += LevelWithPuzzles(13);
+    UseLevels(text.c_str());
+
+    Open(10, 2);
+    LoadPuzzleDialog();
+    // The puzzle after 10.2 is 11.1, on the second page of levels.
+    EXPECT_EQ(s_view.lLevel, 11);
+    EXPECT_EQ(s_view.lFirstLevel, 11);
+    EXPECT_EQ(s_view.cLevels, 2);
+    EXPECT_TRUE(s_view.fMoreLevels);
+    EXPECT_FALSE(s_view.fMorePuzzles);
+
+    // The buttons stand for the page's levels: the second is level 12,
+    // whose thirteen puzzles come a page at a time.
+    EditorCommand(idLoadLevelFirst + 1);
+    EXPECT_EQ(g.Editor.lLoadLevel, 12);
+    EXPECT_EQ(s_view.cPuzzles, 10);
+    EXPECT_TRUE(s_view.fMorePuzzles);
+    EditorCommand(idLoadLevelFirst + 2);  // no third level on this page
+    EXPECT_EQ(g.Editor.lLoadLevel, 12);
+    EditorCommand(idLoadMorePuzzles);
+    EXPECT_EQ(g.Editor.lLoadPuzzle, 11);
+    EXPECT_EQ(s_view.lFirstPuzzle, 11);
+    EXPECT_EQ(s_view.cPuzzles, 3);
+    EditorCommand(idLoadPuzzleFirst + 2);
+    EXPECT_EQ(g.Editor.lLoadPuzzle, 13);
+    EditorCommand(idLoadPuzzleFirst + 3);  // past the level's last puzzle
+    EXPECT_EQ(g.Editor.lLoadPuzzle, 13);
+
+    // More after the last page starts again at the first; a level with
+    // fewer puzzles keeps the chosen one within it.
+    EditorCommand(idLoadMorePuzzles);
+    EXPECT_EQ(g.Editor.lLoadPuzzle, 1);
+    EditorCommand(idLoadPuzzleFirst + 1);
+    EditorCommand(idLoadMoreLevels);
+    EXPECT_EQ(g.Editor.lLoadLevel, 1);
+    EXPECT_EQ(s_view.lFirstLevel, 1);
+    EXPECT_EQ(s_view.cLevels, 10);
+    EXPECT_EQ(g.Editor.lLoadPuzzle, 2);
+    EditorCommand(idLoadMoreLevels);
+    EditorCommand(idLoadLevelFirst + 1);
+    EditorCommand(idLoadMorePuzzles);
+    EditorCommand(idLoadPuzzleFirst + 2);
+
+    // Loading opens the puzzle of the pages shown.
+    EditorCommand(idLoadPuzzle);
+    EXPECT_FALSE(g.Editor.fLoadDialog);
+    EXPECT_EQ(g.Editor.lLevel, 12);
+    EXPECT_EQ(g.Editor.lPuzzle, 13);
+    EXPECT_EQ(g.Editor.Puzzle.lMines, 13);
+}

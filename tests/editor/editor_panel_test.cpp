@@ -478,6 +478,45 @@ TEST_F(ControlPanel, TheLoadDialogsColumnsFollowTheChoiceAndItsButtonsLoadOrCanc
     EXPECT_EQ(Button(idLoadCancel), nullptr);
 }
 
+TEST_F(ControlPanel, MoreThanTenLevelsComeAPageAtATimeUnderAMoreButton)
+{
+    std::string text;
+    for (int level = 1; level <= 12; ++level)
+        text += "Level {\n  Puzzle { Mines = 1 Cubes { n } }\n}\n";
+    ReleaseLevelList(&g.Levels);
+    ASSERT_TRUE(ParseLevelText(text.c_str(), &g.Levels));
+    Open(1, 1);
+    LoadPuzzleDialog();
+    aw->RenderFrame();
+
+    // Ten level buttons and the More button under them, clear of Load and
+    // Cancel; no More button for a level's single puzzle.
+    ASSERT_NE(Button(idLoadLevelFirst + 9), nullptr);
+    AC_BUTTON* more = Button(idLoadMoreLevels);
+    ASSERT_NE(more, nullptr);
+    EXPECT_EQ(Button(idLoadMorePuzzles), nullptr);
+    EXPECT_EQ(RectOf(more).left, RectOf(Button(idLoadLevelFirst)).left);
+    EXPECT_GT(RectOf(more).top, RectOf(Button(idLoadLevelFirst + 9)).top);
+    for (LONG id : {LONG{idLoadPuzzle}, LONG{idLoadCancel}})
+        EXPECT_FALSE(Overlap(RectOf(more), RectOf(Button(id)))) << id;
+
+    // The next page: two buttons, labelled with levels 11 and 12, the first
+    // of them chosen.
+    ClickControl(idLoadMoreLevels);
+    EXPECT_EQ(g.Editor.lLoadLevel, 11);
+    EXPECT_EQ(Button(idLoadLevelFirst + 2), nullptr);
+    char label[64];
+    Button(idLoadLevelFirst + 1)->GetText(label, sizeof label);
+    char* level12 = FormatText(TextId(idsLoadLevel), "%ld", 12L);
+    EXPECT_STREQ(label, level12);
+    ReleaseText(level12);
+    EXPECT_TRUE(Button(idLoadLevelFirst)->fChecked());
+    ClickControl(idLoadLevelFirst + 1);
+    ClickControl(idLoadPuzzle);
+    EXPECT_EQ(g.Editor.lLevel, 12);
+    EXPECT_EQ(Button(idLoadMoreLevels), nullptr);
+}
+
 TEST_F(ControlPanel, ANewVideoModeBuildsThePanelAndTheDialogOnceAgain)
 {
     Open(1, 1);
