@@ -508,7 +508,8 @@ struct PUZZLESOLVER::STATE {
         }
         SNAP snap;
         ++result.lTried;
-        const PLAYOUTCOME r = Run(top.script, false, &snap);
+        const PLAYOUTCOME r =
+            options.lRoom > 0 ? Run(WithWalksLate(top.script, options.lRoom), false, &snap) : Run(top.script, false, &snap);
         if (r.lOutcome == roWon) {
             const LONG used = result.lMines - r.lMinesRemaining;
             if (!fHaveBest || used < lBestMines) {
@@ -628,6 +629,138 @@ bool PUZZLESOLVER::Step(long long llFrames)
 bool PUZZLESOLVER::Done() const { return m->fDone; }
 
 const SOLVERESULT& PUZZLESOLVER::Result() const { return m->result; }
+
+namespace {
+
+// The script with every walk started `late` frames later: does it win?
+bool WinsLate(const SOLVEOPTIONS& o, const std::vector<SCRIPTELEMENT>& script, LONG late, long long* frames,
+              PLAYOUTCOME* outcome = nullptr)
+{
+    const PLAYOUTCOME r = Play(o, WithWalksLate(script, late), false, nullptr);
+    *frames += r.lFrames;
+    if (outcome)
+        *outcome = r;
+    return r.lOutcome == roWon;
+}
+
+// The first delay that loses, less one, up to cap; -1 when the script does
+// not win as it stands.
+LONG SlackOf(const SOLVEOPTIONS& o, const std::vector<SCRIPTELEMENT>& script, LONG cap, long long* frames)
+{
+    LONG slack = -1;
+    while (slack < cap && WinsLate(o, script, slack + 1, frames))
+        ++slack;
+    return slack;
+}
+
+// The plants of a script: the walk to the square, the step aside after it
+// and the end of the shot (the next plant's walk, or the script's end).
+struct SHOT {
+    std::size_t walk, aside, end;
+};
+
+std::vector<SHOT> Shots(const std::vector<SCRIPTELEMENT>& s)
+{
+    std::vector<SHOT> shots;
+    for (std::size_t i = 0; i + 2 < s.size(); ++i)
+        if (s[i].lKind == seWalk && s[i + 1].lKind == sePlant && s[i + 2].lKind == seWalk)
+            shots.push_back({i, i + 2, s.size()});
+    for (std::size_t k = 0; k + 1 < shots.size(); ++k)
+        shots[k].end = shots[k + 1].walk;
+    return shots;
+}
+
+// The changes tried on one shot: the plant moved along its column (the
+// waits for a cube on it with it) with each step aside around it, and the
+// wait before the walk left out.
+std::vector<std::vector<SCRIPTELEMENT>> Variations(const std::vector<SCRIPTELEMENT>& s, const SHOT& shot,
+                                                   LONG width, LONG length)
+{
+    std::vector<std::vector<SCRIPTELEMENT>> out;
+    const LONG x = s[shot.walk].a, z = s[shot.walk].b;
+    for (LONG to = z + 1; to < length; ++to) {
+        const CUBEAT asides[] = {{x - 1, to}, {x + 1, to}, {x - 2, to}, {x + 2, to}, {x, to + 1}, {x, to + 2}};
+        for (const CUBEAT& a : asides) {
+            if (a.x < 0 || a.x >= width || a.z >= length)
+                continue;
+            std::vector<SCRIPTELEMENT> v = s;
+            v[shot.walk].b = to;
+            v[shot.aside] = E(seWalk, a.x, a.z);
+            for (std::size_t i = shot.aside + 1; i < shot.end; ++i)
+                if (v[i].lKind == seWaitCube && v[i].a == x && v[i].b == z)
+                    v[i].b = to;
+            out.push_back(std::move(v));
+        }
+    }
+    if (shot.walk > 0 && s[shot.walk - 1].lKind == seWaitFrames) {
+        std::vector<SCRIPTELEMENT> v = s;
+        v.erase(v.begin() + static_cast<std::ptrdiff_t>(shot.walk - 1));
+        out.push_back(std::move(v));
+    }
+    return out;
+}
+
+}  // namespace
+
+bool WidenSolution(const SOLVEOPTIONS& options, SOLVERESULT* result, LONG lCap)
+{
+    std::vector<SCRIPTELEMENT> script;
+    std::string error;
+    if (!ParseScript(result->script.c_str(), &script, &error))
+        return false;
+    long long frames = 0;
+    PLAYOUTCOME first;
+    if (!WinsLate(options, script, 0, &frames, &first))
+        return false;
+    LONG used = result->lMines - first.lMinesRemaining;
+    LONG slack = SlackOf(options, script, lCap, &frames);
+    LONG width = 0, length = 0;
+    {
+        // The field's size, read from a play that ends at once.
+        SNAP snap;
+        const std::vector<SCRIPTELEMENT> none{E(seWaitFrames, 0)};
+        if (Play(options, none, false, &snap).lOutcome == roRunning) {
+            width = snap.lWidth;
+            length = snap.lLength;
+        }
+    }
+    bool improved = true;
+    while (improved && slack < lCap && frames < options.llBudgetFrames) {
+        improved = false;
+        // The tightest shots are the likeliest to hold the slack down, but
+        // which one does is not known: every shot is tried, first to last.
+        for (const SHOT& shot : Shots(script)) {
+            for (std::vector<SCRIPTELEMENT>& v : Variations(script, shot, width, length)) {
+                if (frames >= options.llBudgetFrames)
+                    break;
+                PLAYOUTCOME r;
+                // Cheap test first: it must at least survive one more frame.
+                if (!WinsLate(options, v, slack + 1, &frames, &r) || result->lMines - r.lMinesRemaining > used)
+                    continue;
+                const LONG s = SlackOf(options, v, lCap, &frames);
+                if (s > slack && WinsLate(options, v, 0, &frames, &r) && result->lMines - r.lMinesRemaining <= used) {
+                    script = std::move(v);
+                    slack = s;
+                    used = result->lMines - r.lMinesRemaining;
+                    improved = true;
+                    break;
+                }
+            }
+            if (improved)
+                break;
+        }
+    }
+    const PLAYOUTCOME r = Play(options, script, false, nullptr);
+    frames += r.lFrames;
+    result->llFrames += frames;
+    if (r.lOutcome != roWon)
+        return false;
+    result->script = ScriptText(script);
+    result->lMinesUsed = result->lMines - r.lMinesRemaining;
+    result->lScore = r.lScore;
+    result->lSlack = slack;
+    return true;
+}
 
 SOLVERESULT SolvePuzzle(const SOLVEOPTIONS& options)
 {

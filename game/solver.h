@@ -51,6 +51,10 @@ struct SOLVEOPTIONS {
     unsigned uSeed = 1;
     long long llBudgetFrames = 30 * kSolverFramesPerSecond;
     bool fFewestMines = false;  // go on after the first solution for fewer mines
+    // Room for a person: the search plays every candidate with each walk
+    // started this many frames late, so that only ways which still win that
+    // late are found (the way is reported without the delays).
+    LONG lRoom = 0;
 };
 
 struct SOLVERESULT {
@@ -104,6 +108,15 @@ private:
 
 // The whole search at once.
 SOLVERESULT SolvePuzzle(const SOLVEOPTIONS& options);
+
+// A way through that leaves a person more room: each plant (with the step
+// aside after it) moved further ahead of its cube, on another side, or
+// started without a wait before it, whenever the change still wins, uses no
+// more mines and adds slack. Works on the verified solution of a solved
+// result (script, mines, score and slack updated), for up to llBudgetFrames
+// more simulated frames; the slack is measured up to lCap frames. Returns
+// false, changing nothing, when the result's script does not win.
+bool WidenSolution(const SOLVEOPTIONS& options, SOLVERESULT* result, LONG lCap = 60);
 
 // The written form of a script.
 std::string ScriptText(const std::vector<SCRIPTELEMENT>& script);

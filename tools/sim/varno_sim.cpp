@@ -42,6 +42,7 @@ int Usage()
                 "                 --script \"ELEMENTS\"\n"
                 "       varno-sim solve FILE --level L --puzzle P [--difficulty D] [--seed N] [--seconds S]"
                 " [--fewest-mines]\n"
+                "                 [--room F] [--roomy [--script \"ELEMENTS\"]]\n"
                 "       varno-sim solve-all FILE [--difficulty D] [--seconds S]\n"
                 "       varno-sim solve-bench FILE [--difficulty D] [--seconds S]\n"
                 "       varno-sim bench [--seed N]\n"
@@ -391,7 +392,17 @@ SOLVEOPTIONS Options(long level, long puzzle, long difficulty, long seed, double
     return o;
 }
 
-int Solve(const std::string& path, long level, long puzzle, long difficulty, long seed, double seconds, bool fewest)
+// --roomy: the solution found (or the script given) is widened for a
+// person's timing before it is printed.
+struct ROOMY {
+    long lRoom = 0;  // --room F: only ways that still win with every walk F frames late
+    bool fOn = false;
+    bool fScript = false;
+    std::string script;
+};
+
+int Solve(const std::string& path, long level, long puzzle, long difficulty, long seed, double seconds, bool fewest,
+          const ROOMY& roomy)
 {
     bool scrambled = false;
     if (!LoadLevels(path, &scrambled))
@@ -405,13 +416,29 @@ int Solve(const std::string& path, long level, long puzzle, long difficulty, lon
         std::printf("error: no scene\n");
         return 2;
     }
-    const SOLVERESULT r = SolvePuzzle(Options(level, puzzle, difficulty, seed, seconds, fewest));
+    SOLVEOPTIONS options = Options(level, puzzle, difficulty, seed, seconds, fewest);
+    options.lRoom = static_cast<LONG>(roomy.lRoom);
+    SOLVERESULT r;
+    if (roomy.fScript) {
+        // A given way through: only widened, not searched for.
+        r.lResult = srSolved;
+        r.script = roomy.script;
+        r.lMines = g.Levels.pLevels[level - 1].pPuzzles[puzzle - 1].lMines;
+        if (!WidenSolution(options, &r)) {
+            std::printf("error: the script does not win this puzzle\n");
+            return 2;
+        }
+    } else {
+        r = SolvePuzzle(options);
+        if (r.lResult == srSolved && roomy.fOn)
+            WidenSolution(options, &r);
+    }
     if (r.lResult == srSolved) {
         std::printf("solution: %s\n", r.script.c_str());
         std::printf("mines: used %ld of %ld\n", static_cast<long>(r.lMinesUsed), static_cast<long>(r.lMines));
         std::printf("score: %ld\n", static_cast<long>(r.lScore));
         std::printf("slack: %ld\n", static_cast<long>(r.lSlack));
-        if (fewest)
+        if (fewest && !roomy.fScript)
             std::printf("fewest mines: %s\n", r.fFewestProven ? "proven" : "best found in time");
     }
     std::printf("result: %s seconds=%.2f tried=%ld\n", ResultName(r.lResult), SolverSeconds(r.llFrames), r.lTried);
@@ -491,6 +518,7 @@ int main(int argc, char** argv)
     std::string file;
     double seconds = 30;
     bool fewest = false;
+    ROOMY roomy;
     const bool solving = command == "solve" || command == "solve-all" || command == "solve-bench";
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -519,6 +547,11 @@ int main(int argc, char** argv)
                 return Usage();
         } else if (arg == "--fewest-mines" && command == "solve") {
             fewest = true;
+        } else if (arg == "--roomy" && command == "solve") {
+            roomy.fOn = true;
+        } else if (arg == "--room" && more && command == "solve") {
+            if (!ParseLong(argv[++i], 0, 200, &roomy.lRoom))
+                return Usage();
         } else if ((command == "play" || solving) && file.empty() && arg.rfind("--", 0) != 0) {
             file = arg;
         } else {
@@ -530,10 +563,15 @@ int main(int argc, char** argv)
     if (command == "solve-all" || command == "solve-bench")
         return !file.empty() && level < 0 && puzzle < 0 && !fScript ? SolveAll(file, difficulty, seconds, command == "solve-bench")
                                                                       : Usage();
-    if (command == "solve")
-        return !file.empty() && level >= 0 && puzzle >= 1 && !fScript
-                   ? Solve(file, level, puzzle, difficulty, seed, seconds, fewest)
-                   : Usage();
+    if (command == "solve") {
+        // A script is only the starting point of --roomy.
+        if (fScript && !roomy.fOn)
+            return Usage();
+        roomy.fScript = fScript;
+        roomy.script = script;
+        return !file.empty() && level >= (fScript ? 1 : 0) && puzzle >= 1 ? Solve(file, level, puzzle, difficulty, seed, seconds, fewest, roomy)
+                                                            : Usage();
+    }
     if (command != "play" || file.empty() || level < 0 || puzzle < 1 || !fScript)
         return Usage();
     if (level == 0 && puzzle > 4)
