@@ -6,6 +6,7 @@
 #include "game/frame.h"
 #include "game/game.h"
 #include "game/script.h"
+#include "game/solver.h"
 #include "input/controls.h"
 #include "editor/tutorial.h"
 #include "levelfile/datafile.h"
@@ -14,6 +15,7 @@
 #include "platform/d3drm/d3drm.h"
 #include "render/scene.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +39,10 @@ int Usage()
                 "       varno-sim format FILE\n"
                 "       varno-sim play FILE --level L --puzzle P [--difficulty D] [--seed N] [--through]\n"
                 "                 --script \"ELEMENTS\"\n"
+                "       varno-sim solve FILE --level L --puzzle P [--difficulty D] [--seed N] [--seconds S]"
+                " [--fewest-mines]\n"
+                "       varno-sim solve-all FILE [--difficulty D] [--seconds S]\n"
+                "       varno-sim solve-bench FILE [--difficulty D] [--seconds S]\n"
                 "       varno-sim bench [--seed N]\n");
     return 2;
 }
@@ -358,6 +364,110 @@ int Bench(long seed)
     return 0;
 }
 
+
+bool PuzzleInFile(long level, long puzzle)
+{
+    if (level == 0)
+        return puzzle >= 1 && puzzle <= 4;
+    return level >= 1 && level <= g.Levels.cLevels && puzzle >= 1 && puzzle <= g.Levels.pLevels[level - 1].cPuzzles;
+}
+
+const char* ResultName(LONG r)
+{
+    return r == srSolved ? "solved" : r == srUnsolvable ? "unsolvable" : "unknown";
+}
+
+SOLVEOPTIONS Options(long level, long puzzle, long difficulty, long seed, double seconds, bool fewest)
+{
+    SOLVEOPTIONS o;
+    o.lLevel = static_cast<LONG>(level);
+    o.lPuzzle = static_cast<LONG>(puzzle);
+    o.dwDifficulty = static_cast<DWORD>(difficulty);
+    o.uSeed = static_cast<unsigned>(seed);
+    o.llBudgetFrames = static_cast<long long>(seconds * static_cast<double>(kSolverFramesPerSecond));
+    o.fFewestMines = fewest;
+    return o;
+}
+
+int Solve(const std::string& path, long level, long puzzle, long difficulty, long seed, double seconds, bool fewest)
+{
+    bool scrambled = false;
+    if (!LoadLevels(path, &scrambled))
+        return 2;
+    if (!PuzzleInFile(level, puzzle)) {
+        std::printf("error: %s has no level %ld puzzle %ld\n", path.c_str(), level, puzzle);
+        return 2;
+    }
+    WORLD world(static_cast<unsigned>(seed), static_cast<DWORD>(difficulty));
+    if (!world.Ok()) {
+        std::printf("error: no scene\n");
+        return 2;
+    }
+    const SOLVERESULT r = SolvePuzzle(Options(level, puzzle, difficulty, seed, seconds, fewest));
+    if (r.lResult == srSolved) {
+        std::printf("solution: %s\n", r.script.c_str());
+        std::printf("mines: used %ld of %ld\n", static_cast<long>(r.lMinesUsed), static_cast<long>(r.lMines));
+        std::printf("score: %ld\n", static_cast<long>(r.lScore));
+        std::printf("slack: %ld\n", static_cast<long>(r.lSlack));
+        if (fewest)
+            std::printf("fewest mines: %s\n", r.fFewestProven ? "proven" : "best found in time");
+    }
+    std::printf("result: %s seconds=%.2f tried=%ld\n", ResultName(r.lResult), SolverSeconds(r.llFrames), r.lTried);
+    return r.lResult == srSolved ? 0 : 1;
+}
+
+// Every puzzle of the file, one line each and a summary; with fBench the
+// real time of each search and the fewest mines as well.
+int SolveAll(const std::string& path, long difficulty, double seconds, bool fBench)
+{
+    bool scrambled = false;
+    if (!LoadLevels(path, &scrambled))
+        return 2;
+    WORLD world(1, static_cast<DWORD>(difficulty));
+    if (!world.Ok()) {
+        std::printf("error: no scene\n");
+        return 2;
+    }
+    long solved = 0, unsolvable = 0, unknown = 0, total = 0;
+    double worst = 0, sum = 0;
+    for (LONG l = 1; l <= g.Levels.cLevels; ++l)
+        for (LONG p = 1; p <= g.Levels.pLevels[l - 1].cPuzzles; ++p) {
+            ++total;
+            const auto t0 = std::chrono::steady_clock::now();
+            const SOLVERESULT r = SolvePuzzle(Options(l, p, difficulty, 1, seconds, false));
+            const double real = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+            solved += r.lResult == srSolved;
+            unsolvable += r.lResult == srUnsolvable;
+            unknown += r.lResult == srUnknown;
+            if (!fBench) {
+                if (r.lResult == srSolved)
+                    std::printf("%ld %ld %s mines=%ld/%ld slack=%ld seconds=%.2f\n", static_cast<long>(l),
+                                static_cast<long>(p), ResultName(r.lResult), static_cast<long>(r.lMinesUsed),
+                                static_cast<long>(r.lMines), static_cast<long>(r.lSlack), SolverSeconds(r.llFrames));
+                else
+                    std::printf("%ld %ld %s mines=-/%ld slack=- seconds=%.2f\n", static_cast<long>(l),
+                                static_cast<long>(p), ResultName(r.lResult), static_cast<long>(r.lMines),
+                                SolverSeconds(r.llFrames));
+                std::fflush(stdout);
+                continue;
+            }
+            worst = std::max(worst, real);
+            sum += real;
+            const auto t1 = std::chrono::steady_clock::now();
+            const SOLVERESULT f = SolvePuzzle(Options(l, p, difficulty, 1, seconds, true));
+            const double realFewest = std::chrono::duration<double>(std::chrono::steady_clock::now() - t1).count();
+            std::printf("%ld %ld %s real=%.3fs plays=%ld fewest=%s/%ld %s real=%.3fs plays=%ld\n", static_cast<long>(l),
+                        static_cast<long>(p), ResultName(r.lResult), real, r.lTried,
+                        f.lResult == srSolved ? std::to_string(f.lMinesUsed).c_str() : "-",
+                        static_cast<long>(f.lMines), f.fFewestProven ? "proven" : "best", realFewest, f.lTried);
+            std::fflush(stdout);
+        }
+    std::printf("solved %ld of %ld, unsolvable %ld, unknown %ld\n", solved, total, unsolvable, unknown);
+    if (fBench)
+        std::printf("first solution: %.3f s in all, %.3f s at most\n", sum, worst);
+    return solved == total ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -375,6 +485,9 @@ int main(int argc, char** argv)
     bool fScript = false;
     bool fThrough = false;
     std::string file;
+    double seconds = 30;
+    bool fewest = false;
+    const bool solving = command == "solve" || command == "solve-all" || command == "solve-bench";
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool more = i + 1 < argc;
@@ -395,7 +508,14 @@ int main(int argc, char** argv)
         } else if (arg == "--script" && more) {
             script = argv[++i];
             fScript = true;
-        } else if (command == "play" && file.empty() && arg.rfind("--", 0) != 0) {
+        } else if (arg == "--seconds" && more && solving) {
+            char* end = nullptr;
+            seconds = std::strtod(argv[++i], &end);
+            if (!*argv[i] || *end || !(seconds > 0) || seconds > 1e6)
+                return Usage();
+        } else if (arg == "--fewest-mines" && command == "solve") {
+            fewest = true;
+        } else if ((command == "play" || solving) && file.empty() && arg.rfind("--", 0) != 0) {
             file = arg;
         } else {
             return Usage();
@@ -403,6 +523,13 @@ int main(int argc, char** argv)
     }
     if (command == "bench")
         return file.empty() && level < 0 && puzzle < 0 && !fScript ? Bench(seed) : Usage();
+    if (command == "solve-all" || command == "solve-bench")
+        return !file.empty() && level < 0 && puzzle < 0 && !fScript ? SolveAll(file, difficulty, seconds, command == "solve-bench")
+                                                                      : Usage();
+    if (command == "solve")
+        return !file.empty() && level >= 0 && puzzle >= 1 && !fScript
+                   ? Solve(file, level, puzzle, difficulty, seed, seconds, fewest)
+                   : Usage();
     if (command != "play" || file.empty() || level < 0 || puzzle < 1 || !fScript)
         return Usage();
     if (level == 0 && puzzle > 4)
