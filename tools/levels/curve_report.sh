@@ -23,12 +23,14 @@
 # more cubes; puzzles whose formation spans at least three quarters of the
 # field's width and two rows or more ("wide"); the deepest and the widest
 # formation; mean mines given; mean fewest mines the solver found, with how
-# many of those are proven; puzzles whose mines are the proven fewest or one
-# more ("tight"); mean and lowest slack in frames (40 a second) of the
+# many of those are proven (by the solver's search, or because they reach
+# the least the rules allow: one mine a destructible cube without a Green
+# cube, one with one); puzzles whose mines are the proven fewest or one more
+# ("tight"); mean and lowest slack in frames (40 a second) of the
 # solver's solutions and, with --solutions, of the stored ones; puzzles
 # solved.  The rule on room for a person holds when the solver's solution or
-# the stored one leaves 10 frames.  Then the rules of the curve, each PASS or FAIL; the exit status is
-# 1 when a rule fails.
+# the stored one leaves 10 frames.  Then the rules of the curve, each PASS or
+# FAIL; the exit status is 1 when a rule fails.
 set -u
 sim=${1:?usage: curve_report.sh SIM LEVELFILE [--seconds S] [--save FILE] [--from FILE]}
 levels=${2:?usage: curve_report.sh SIM LEVELFILE [--seconds S] [--save FILE] [--from FILE]}
@@ -142,6 +144,10 @@ awk -v shapefile=<(printf '%s\n' "$shape") '
             split(line, f, " ")
             k = f[1] " " f[2]; n++; key[n] = k
             W[k] = f[3]; S[k] = f[5]; M[k] = f[6]; A[k] = f[7]; D[k] = f[8]; span[k] = f[13]; depth[k] = f[14]
+            # The fewest mines the rules allow: without a Green cube every
+            # detonation of the one mine the figure plants takes one cube at
+            # most; with one, a single mine may do.
+            B[k] = f[9] > 0 ? 1 : f[8]
             LS[f[1]] = f[15]
             if (f[1] > levels) levels = f[1]
         }
@@ -176,7 +182,7 @@ awk -v shapefile=<(printf '%s\n' "$shape") '
                 if (R[k] == "solved") solved++; else allsolved = 0
                 if (F[k] >= 0) { fw += F[k]; fn++ }
                 if (!(F[k] >= 0 && M[k] > F[k])) spare[l] = 0
-                if (P[k] && F[k] >= 0) { pr++; if (M[k] <= F[k] + 1) tight++ }
+                if ((P[k] || F[k] == B[k]) && F[k] >= 0) { pr++; if (M[k] <= F[k] + 1) tight++ }
                 if (SL[k] >= 0) { sl += SL[k]; sn++; if (SL[k] < slmin) slmin = SL[k] } else slmin = -1
                 if (SH[k] >= 0) { sh += SH[k]; shn++; if (SH[k] < shmin) shmin = SH[k] } else shmin = -1
                 if (SL[k] < 10 && SH[k] < 10) { roomy = 0; low = low " " l "." lp[2] }
