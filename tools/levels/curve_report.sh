@@ -76,7 +76,7 @@ shape=$("$sim" format "$levels" 2>/dev/null | tr -d '\r' | awk '
             c = tolower($i)
             if (c == "-") continue
             all++
-            if (c == "n" || c == "b" || c == "v") destr++
+            if (c == "n" || c == "b" || c == "v" || c == "!") destr++
             if (c == "b") green++; if (c == "v" || c == "!") blue++
             if (c == "f") red++; if (c == "#") black++
             if (i - 1 < left) left = i - 1; if (i - 1 > right) right = i - 1
@@ -188,7 +188,7 @@ awk -v shapefile=<(printf '%s\n' "$shape") '
                 if (SL[k] < 10 && SH[k] < 10) { roomy = 0; low = low " " l "." lp[2] }
             }
             if (c == 0) continue
-            cnt[l] = c; mc[l] = a / c; bigc[l] = big; widec[l] = wide
+            cnt[l] = c; mc[l] = a / c; md[l] = d / c; bigc[l] = big; widec[l] = wide
             deep[l] = dp; widest[l] = wd; tightc[l] = tight
             msl[l] = sn ? sl / sn : -1; msh[l] = shn ? sh / shn : -1
             printf "%-5d %3d %5d %9s %5.1f %5.1f/%-5.1f %3d %4d %4d %6d %5.1f %5.1f(%3d) %5d %5.1f(%3d) %5.1f(%3d) %3d/%-3d\n",
@@ -198,8 +198,8 @@ awk -v shapefile=<(printf '%s\n' "$shape") '
         print ""
         rule("every puzzle is solved at Normal", allsolved)
         rule("every puzzle leaves a slack of at least 10 frames" (roomy ? "" : " (not:" low ")"), roomy)
-        ok = 1; for (l = 1; l <= 2 && l <= levels; l++) ok = ok && LS[l] < 0 && mc[l] <= 6 && spare[l]
-        rule("levels 1 and 2 teach: slow, six cubes or fewer on average, a mine to spare in every puzzle", ok)
+        ok = 1; for (l = 1; l <= 2 && l <= levels; l++) ok = ok && LS[l] < 0 && md[l] <= 4 && spare[l]
+        rule("levels 1 and 2 teach: slow, four cubes to destroy or fewer on average, a mine to spare in every puzzle", ok)
         ok = 1; for (l = 4; l <= levels; l++) ok = ok && widec[l] * 2 > cnt[l]
         rule("from level 4: most formations span three quarters of the width and two rows or more", ok)
         ok = levels >= 8; for (l = 8; l <= levels; l++) ok = ok && bigc[l] * 2 > cnt[l] && deep[l] == 6 && widest[l] == 10
