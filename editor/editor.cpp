@@ -1,5 +1,7 @@
 #include "editor/editor.h"
 
+#include "editor/editorcheck.h"
+
 #include "anim/animwin.h"
 #include "anim/lasterror.h"
 #include "anim/memmgr.h"
@@ -11,6 +13,7 @@
 #include "game/hint.h"
 #include "levelfile/datafile.h"
 #include "platform/d3drm/d3drm.h"
+#include "platform/d3drm/rmmath.h"
 #include "platform/input/input.h"
 #include "render/scene.h"
 #include "render/visual.h"
@@ -18,12 +21,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 namespace {
 
-// The fixed high camera of the editor.
+// The editor's camera looks down the field in this direction; where it
+// stands follows the field's size and the screen (FitEditorCamera).
 constexpr D3DVECTOR kEditorCameraSource = {0, 13.2f, -11.1f};
 constexpr D3DVECTOR kEditorCameraTarget = {0, 12.3f, -10.7f};
+// Room kept free around the field's picture, in pixels.
+constexpr LONG kFreeMargin = 6;
 constexpr float kEditorCubeSize = 0.98f;
 
 // The last point the mouse was seen at, to pick again after a click.
@@ -170,6 +178,8 @@ void BuildFloor()
         return;
     ap.pFloor = MakeFloor(ap.lWidth, ap.lLength);
     ShowVisual(ap.pFloor, g.Render.pFramePrimary);
+    if (E().fOpen)
+        FitEditorCamera();
 }
 
 // The cursor may mark a cell whose cube or position changed: it is made
@@ -217,15 +227,24 @@ LONG PuzzlesOf(LONG level)
     return level >= 1 && level <= g.Levels.cLevels ? g.Levels.pLevels[level - 1].cPuzzles : 0;
 }
 
-// Before New, Load and Close.
-void AskToSave()
+// Before New, Load and Close: Yes saves, No drops the changes, Cancel
+// keeps them and stops the command (false).
+bool AskToSave()
 {
     EDITOR& l = E();
     if (!l.bModified)
-        return;
-    if (Ask(idsEditorSaveQuestion))
+        return true;
+    int answer = edAnswerNo;
+    if (EditorSeams().pfnAskYesNoCancel)
+        answer = EditorSeams().pfnAskYesNoCancel(idsEditorSaveQuestion);
+    else
+        answer = Ask(idsEditorSaveQuestion) ? edAnswerYes : edAnswerNo;
+    if (answer != edAnswerYes && answer != edAnswerNo)
+        return false;
+    if (answer == edAnswerYes)
         SavePuzzle();
     l.bModified = FALSE;
+    return true;
 }
 
 void CloseWithoutAsking()
@@ -282,6 +301,7 @@ EDITORSEAMS& EditorSeams()
 void OpenEditor(const PUZZLE* pSrc)
 {
     EDITOR& l = E();
+    EndSolutionShow();
     if (l.fOpen)
         CloseWithoutAsking();
     const LONG level = std::max<LONG>(1, g.lLevel);
@@ -324,20 +344,26 @@ void OpenEditor(const PUZZLE* pSrc)
         ShowEditorMenu();
 }
 
-void CloseEditor()
+bool CloseEditor()
 {
     if (!E().fOpen)
-        return;
-    AskToSave();
+        return true;
+    if (!AskToSave())
+        return false;
     CloseWithoutAsking();
+    return true;
 }
 
-void QuitEditor()
+bool QuitEditor()
 {
     if (!E().fOpen)
-        return;
-    CloseEditor();
+        return true;
+    if (!CloseEditor())
+        return false;
     g.lGameState = gsMenu;
+    // "Edit Level L, Puzzle P" does not stay over the main menu.
+    RefreshStatus();
+    return true;
 }
 
 bool fEditorOpen() { return E().fOpen != FALSE; }
@@ -515,6 +541,154 @@ void SetEditorMines(LONG mines)
     SetPuzzleNumber(&E().Puzzle.lMines, mines, kEditorMinMines, kEditorMaxMines);
 }
 
+// ---- The view ---------------------------------------------------------------
+
+namespace {
+struct VIEWBASIS {
+    D3DVECTOR dir, right, up;
+};
+
+// The camera's axes for the editor's direction, made as PlaceCamera makes
+// them.
+VIEWBASIS EditorBasis()
+{
+    using namespace rmmath;
+    VIEWBASIS b{};
+    b.dir = Normalize(Sub(kEditorCameraTarget, kEditorCameraSource));
+    D3DVECTOR right = Cross(Normalize({0, 1, 1}), b.dir);
+    right.y = 0;
+    b.right = Normalize(right);
+    b.up = Normalize(Cross(b.dir, b.right));
+    return b;
+}
+
+struct BOUNDS {
+    double left, top, right, bottom;
+};
+}  // namespace
+
+RECT EditorFreeArea(LONG screenWidth, LONG screenHeight)
+{
+    RECT menu{};
+    const bool known = EditorSeams().pfnMenuRect && EditorSeams().pfnMenuRect(&menu);
+    if (!known) {
+        // The editor menu's column: from 2% of the width, its widest label
+        // about a quarter of the width.
+        menu = RECT{screenWidth * 2 / 100, screenHeight * 52 / 100, screenWidth * 27 / 100, screenHeight};
+    }
+    const LONG bar =
+        EditorSeams().pfnTopBarHeight ? EditorSeams().pfnTopBarHeight() : std::max<LONG>(screenHeight / 22, 1);
+    const RECT panel = EditorPanelLayout(screenWidth, screenHeight).rcPanel;
+    // The menu has a dark panel half a line around its entries.
+    const LONG menuRight = menu.right + screenHeight / 50;
+    return RECT{menuRight + kFreeMargin, bar + kFreeMargin, panel.left - kFreeMargin, screenHeight - kFreeMargin};
+}
+
+void EditorCameraFor(LONG width, LONG length, const RECT& rcFree, LONG vw, LONG vh, float field, D3DVECTOR* pSource,
+                     D3DVECTOR* pTarget)
+{
+    using namespace rmmath;
+    const VIEWBASIS b = EditorBasis();
+    const double halfW = width / 2.0;
+    // The field's corners on the floor, and the corners of the cubes' tops
+    // over the first six rows.
+    const D3DVECTOR centre{0, 0.5f, static_cast<float>(-length / 2.0)};
+    std::vector<D3DVECTOR> points;
+    for (double x : {-halfW, halfW}) {
+        for (double z : {0.0, -static_cast<double>(length)})
+            points.push_back({static_cast<float>(x), 0, static_cast<float>(z)});
+        for (double z : {0.0, -static_cast<double>(kFormationRows)})
+            points.push_back({static_cast<float>(x), 1, static_cast<float>(z)});
+    }
+    const double scale = (vw / 2.0) / std::max(field, 0.01f);
+    // Where the points land for a camera t back from the centre along the
+    // view and shifted by (a, b) across it.
+    auto project = [&](double t, double a, double bb) {
+        BOUNDS box{1e9, 1e9, -1e9, -1e9};
+        for (const D3DVECTOR& p : points) {
+            const D3DVECTOR d = Sub(p, centre);
+            const double xc = Dot(d, b.right) - a, yc = Dot(d, b.up) - bb, zc = Dot(d, b.dir) + t;
+            if (zc <= 0.1)
+                return BOUNDS{-1e9, -1e9, 1e9, 1e9};
+            const double sx = vw / 2.0 + scale * xc / zc, sy = vh / 2.0 - scale * yc / zc;
+            box.left = std::min(box.left, sx);
+            box.right = std::max(box.right, sx);
+            box.top = std::min(box.top, sy);
+            box.bottom = std::max(box.bottom, sy);
+        }
+        return box;
+    };
+    const double freeCx = (rcFree.left + rcFree.right) / 2.0, freeCy = (rcFree.top + rcFree.bottom) / 2.0;
+    // Shifts the camera across the view until the picture's middle is the
+    // free area's middle; a shift moves the picture by about scale / t.
+    auto centred = [&](double t, double* pa, double* pb) {
+        double a = 0, bb = 0;
+        for (int i = 0; i < 12; ++i) {
+            const BOUNDS box = project(t, a, bb);
+            a += ((box.left + box.right) / 2.0 - freeCx) * t / scale;
+            bb -= ((box.top + box.bottom) / 2.0 - freeCy) * t / scale;
+        }
+        *pa = a;
+        *pb = bb;
+        return project(t, a, bb);
+    };
+    auto fits = [&](const BOUNDS& box) {
+        return box.left >= rcFree.left && box.right <= rcFree.right && box.top >= rcFree.top &&
+               box.bottom <= rcFree.bottom;
+    };
+    // The nearest distance at which the centred picture fits.
+    double nearT = 2, farT = 200, a = 0, bb = 0;
+    for (int i = 0; i < 40; ++i) {
+        const double t = (nearT + farT) / 2;
+        double ta, tb;
+        if (fits(centred(t, &ta, &tb)))
+            farT = t;
+        else
+            nearT = t;
+    }
+    centred(farT, &a, &bb);
+    const D3DVECTOR source = Add(Sub(Add(centre, Mul(b.right, static_cast<float>(a))),
+                                     Mul(b.dir, static_cast<float>(farT))),
+                                 Mul(b.up, static_cast<float>(bb)));
+    *pSource = source;
+    *pTarget = Add(source, b.dir);
+}
+
+void FitEditorCamera()
+{
+    const EDITOR& l = E();
+    ANIMWINDOW* w = EditorSeams().pWindow;
+    IDirect3DRMViewport* viewport = w ? w->Get3dViewport() : nullptr;
+    RENDER& r = g.Render;
+    if (!l.fOpen || !viewport || w->GetWidth() <= 0 || w->GetHeight() <= 0)
+        return;
+    const LONG vw = static_cast<LONG>(viewport->GetWidth()), vh = static_cast<LONG>(viewport->GetHeight());
+    RECT free = EditorFreeArea(w->GetWidth(), w->GetHeight());
+    // The free area in the viewport's own pixels.
+    free.left -= viewport->GetX();
+    free.right -= viewport->GetX();
+    free.top -= viewport->GetY();
+    free.bottom -= viewport->GetY();
+    // The last camera is kept while nothing it depends on changed.
+    struct FITKEY {
+        LONG width, length, vw, vh;
+        RECT free;
+        float field;
+    };
+    static FITKEY last{};
+    static D3DVECTOR source{}, target{};
+    const FITKEY key{Width(), std::clamp<LONG>(l.Puzzle.lLength, kMinLength, kMaxLength), vw, vh, free,
+                     viewport->GetField()};
+    if (std::memcmp(&key, &last, sizeof key) != 0) {
+        EditorCameraFor(key.width, key.length, free, vw, vh, key.field, &source, &target);
+        last = key;
+    }
+    r.vecCameraSource = r.vecCameraSourceGoal = source;
+    r.vecCameraTarget = r.vecCameraTargetGoal = target;
+    if (r.pFrameCamera)
+        PlaceCamera();
+}
+
 // ---- The mouse --------------------------------------------------------------
 
 void RemoveCursor()
@@ -631,7 +805,8 @@ void NewPuzzle()
 {
     if (!E().fOpen || E().fLoadDialog)
         return;
-    AskToSave();
+    if (!AskToSave())
+        return;
     LONG level, puzzle;
     NextFreePuzzle(&level, &puzzle);
     LoadIntoEditor(level, puzzle, nullptr);
@@ -642,7 +817,8 @@ void LoadPuzzleDialog()
     EDITOR& l = E();
     if (!l.fOpen || l.fLoadDialog)
         return;
-    AskToSave();
+    if (!AskToSave())
+        return;
     if (EditorSeams().pfnRemoveMenu)
         EditorSeams().pfnRemoveMenu();
     RemoveCursor();
@@ -744,6 +920,7 @@ bool EditorMenuCommand(LONG command)
     case cmdEditorEncryption: EncryptionCommand(); return true;
     case cmdEditorTest: TestPuzzle(); return true;
     case cmdEditorQuit: QuitEditor(); return true;
+    case cmdEditorCheck: CheckPuzzle(); return true;
     default: return false;
     }
 }
@@ -883,17 +1060,18 @@ int EditorService(ANIMWINDOW*, int code, unsigned, long)
     EDITOR& l = E();
     if (!l.fOpen)
         return 1;
+    if (code == svcawDrawFrame)
+        StepPuzzleCheck();
     if (code == svcawVideoMode) {
         // The panel follows the new screen size; the dialog comes back over it.
         PanelDestroy();
         PanelCreate();
         if (l.fLoadDialog)
             ShowLoadDialogView();
+        FitEditorCamera();
     } else if (code == svcawDrawFrame && g.lGameState == gsEditor) {
-        // The editor's view stays where it was put.
-        RENDER& r = g.Render;
-        r.vecCameraSource = r.vecCameraSourceGoal = kEditorCameraSource;
-        r.vecCameraTarget = r.vecCameraTargetGoal = kEditorCameraTarget;
+        // The view follows the field's size, the screen and the menu.
+        FitEditorCamera();
     }
     return 1;
 }

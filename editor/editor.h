@@ -5,6 +5,7 @@
 #pragma once
 
 #include "game/puzzle.h"
+#include "platform/d3drm/d3dtypes.h"
 #include "platform/base/types.h"
 #include "platform/window/window.h"
 
@@ -96,6 +97,20 @@ struct EDITORSEAMS {
     // The status bars show the values of g again. Null refreshes through
     // FlowSeams().pfnRefreshStatus.
     void (*pfnRefreshStatus)();
+    // A Yes/No/Cancel message box with the text of a string id: one of the
+    // answers below. Null asks Yes or No through pfnAskYesNo.
+    int (*pfnAskYesNoCancel)(LONG idText);
+    // The rectangle the editor menu's entries cover (FALSE while it is not
+    // shown) and the height of the top status bar. Null: estimates of both
+    // from the menu's and the bars' layout rules.
+    BOOL (*pfnMenuRect)(RECT* prc);
+    LONG (*pfnTopBarHeight)();
+};
+// Answers of the save question.
+enum : int {
+    edAnswerCancel = 2,
+    edAnswerYes = 6,
+    edAnswerNo = 7,
 };
 EDITORSEAMS& EditorSeams();
 
@@ -108,11 +123,12 @@ void OpenEditor(const PUZZLE* pSrc);
 inline void OpenEditor(const PUZZLE& src) { OpenEditor(&src); }
 // Asks to save the changes, then leaves the editor: its hook, panel, load
 // dialog, cubes, cursor and floor go. The screen state is left to the caller.
-void CloseEditor();
+// False when the player cancelled the question: the editor stays as it was.
+bool CloseEditor();
 // The editor menu's Quit Editor (and Previous Menu in the editor): closes
-// the editor and sets the state to the main menu's; the caller shows the
-// main menu.
-void QuitEditor();
+// the editor, sets the state to the main menu's and takes the status bars
+// away; the caller shows the main menu. False when the player cancelled.
+bool QuitEditor();
 bool fEditorOpen();
 
 // ---- The edited puzzle ------------------------------------------------------
@@ -142,6 +158,22 @@ void SelectCubeKind(LONG kind);
 void SetEditorSpeed(LONG speed);
 void SetEditorMines(LONG mines);
 
+// ---- The view ---------------------------------------------------------------
+
+// The part of a screen of that size where the field is seen whole: right of
+// the editor menu, left of the panel, below the top status bar.
+RECT EditorFreeArea(LONG screenWidth, LONG screenHeight);
+// The camera that shows a field of width by length squares (with the cubes
+// of its first six rows) inside the free rectangle of a view of vw by vh
+// pixels whose field of view is field (half the view's width at distance
+// 1), looking down the field in the editor's fixed direction from as close
+// as it can.
+void EditorCameraFor(LONG width, LONG length, const RECT& rcFree, LONG vw, LONG vh, float field, D3DVECTOR* pSource,
+                     D3DVECTOR* pTarget);
+// Places the camera for the edited puzzle's size and the window's view;
+// called whenever the size, the mode or the menu changes.
+void FitEditorCamera();
+
 // ---- The mouse --------------------------------------------------------------
 
 // Finds the cell at a point of the animation window (client pixels) and puts
@@ -158,7 +190,8 @@ void RemoveCursor();
 // ---- The menu's commands ----------------------------------------------------
 
 // Asks to save the changes (when there are any), then opens the next free
-// puzzle.
+// puzzle. Cancelling the question leaves everything as it was (so do Load
+// and Quit).
 void NewPuzzle();
 // Asks to save, then shows the load dialog over the empty scene.
 void LoadPuzzleDialog();
@@ -171,7 +204,8 @@ void EncryptionCommand();
 // Closes the editor without asking (the changes are kept for the return) and
 // starts a game of the edited puzzle under its numbers.
 void TestPuzzle();
-// The editor menu's commands 517 to 522; false for other commands.
+// The editor menu's commands 517 to 522 and Check Puzzle (526); false for
+// other commands.
 bool EditorMenuCommand(LONG command);
 
 // ---- The load dialog --------------------------------------------------------

@@ -42,7 +42,7 @@ struct TUTORIAL {
 // String ids of the display's font, the button's label and the text that
 // measures a line's height.
 constexpr UINT idsTutorialFont = 76; // "Arial,-%1,BI"
-constexpr UINT idsSkipTutorial = 99; // " Skip Tutorial "
+constexpr UINT idsSkipTutorial = 99; // " Skip Tutorial (Tab) "
 // Command of the " Skip Tutorial " button, handled by the main window.
 constexpr LONG kSkipTutorialCommand = 1033;
 

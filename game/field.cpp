@@ -1,5 +1,6 @@
 #include "game/field.h"
 
+#include "game/flow.h"
 #include "game/game.h"
 #include "game/hint.h"
 #include "game/mines.h"
@@ -201,7 +202,7 @@ void Commit(float a)
     }
     // 7.
     if (g.lGameState == gsPlaying || g.lGameState == gsSweep) {
-        if (!g.fTutorial)
+        if (!g.fTutorial && !FlowSeams().pfnScriptStep)
             InputPollFigure();
         CrushFigureUnderCube();
     }

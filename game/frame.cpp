@@ -13,7 +13,9 @@ void PlayFrameSteps()
     // The input step: the controls during real play, then the camera follows
     // the figure; the start wait ends once the camera has settled.
     LONG state = g.lGameState;
-    if (state == gsPlaying && !g.fTutorial)
+    // A script that drives the figure (a solution being shown) leaves the
+    // player's controls unread.
+    if (state == gsPlaying && !g.fTutorial && !FlowSeams().pfnScriptStep)
         PollControls();
     state = g.lGameState;
     const bool fStill = state == gsDying || state == gsPuzzleStart || state == gsPuzzleWon;

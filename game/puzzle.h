@@ -86,10 +86,14 @@ struct LEVEL {
 
 // The level list as read from the level file. Levels are numbered from 1 in
 // list order; level 0 stands for the tutorial.
+struct LEVELCOMMENTS;
 struct LEVELLIST {
     LEVEL* pLevels;
     LONG cLevels;
     BOOL fScrambled;  // the file last read was in the scrambled form
+    // The comments of the level file, where they stood, for the writer to
+    // put back; null when the text held none. Owned by the list.
+    LEVELCOMMENTS* pComments;
 };
 
 struct GRAVEL {

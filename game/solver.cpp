@@ -318,10 +318,10 @@ std::vector<MOVE> FieldMoves(const SNAP& s)
     return moves;
 }
 
-// Shots at the destructible cubes: Green cubes first, the most urgent first, each at the
-// squares ahead of it from the nearest on, stepping aside to the side
-// nearest the figure first; then the same started one and two roll periods
-// later.
+// Shots at the destructible cubes: Green cubes first, then the most urgent,
+// each at the squares ahead of it from the nearest on, stepping aside to the
+// side nearest the figure first, and started at once or one or two roll
+// periods later.
 std::vector<MOVE> ShotMoves(const SNAP& s, float step)
 {
     std::vector<CUBEAT> cubes = Destructible(s);
@@ -341,32 +341,41 @@ std::vector<MOVE> ShotMoves(const SNAP& s, float step)
     const bool fCertain = s.fRollAngle == 0;
     // Frames from a cube's arrival until the next roll has moved it on.
     const LONG passing = (s.lPauseTime + s.lRollTime * 3 / 4) / static_cast<LONG>(kFrameMs) + 2;
-    std::vector<MOVE> shots;
-    for (const CUBEAT& c : cubes)
+    const LONG period = (s.lRollTime + s.lPauseTime + static_cast<LONG>(kFrameMs) - 1) / static_cast<LONG>(kFrameMs);
+    // Every shot is ranked by how far it strays from the first choice in
+    // each of its decisions (the cube, the square, the side, the delay), so
+    // that the rounds of the search take the nearly first choices of all of
+    // them before the far choices of one.
+    struct RANKED {
+        LONG rank;
+        MOVE move;
+    };
+    std::vector<RANKED> ranked;
+    for (LONG cubeRank = 0; cubeRank < static_cast<LONG>(cubes.size()); ++cubeRank) {
+        const CUBEAT& c = cubes[static_cast<std::size_t>(cubeRank)];
+        LONG rowRank = 0;
         for (LONG z = c.z + 1; z < s.lLength; ++z) {
             if (fCertain && !MayReach(s, step, c.x, z, z - c.z))
                 continue;
-            std::vector<CUBEAT> asides;
-            if (c.x > 0)
-                asides.push_back({c.x - 1, z});
-            if (c.x + 1 < s.lWidth)
-                asides.push_back({c.x + 1, z});
-            if (z + 1 < s.lLength)
-                asides.push_back({c.x, z + 1});
-            if (z + 2 < s.lLength)
-                asides.push_back({c.x, z + 2});
-            if (c.x > 1)
-                asides.push_back({c.x - 2, z});
-            if (c.x + 2 < s.lWidth)
-                asides.push_back({c.x + 2, z});
-            std::stable_sort(asides.begin(), asides.end(),
-                             [&](const CUBEAT& a, const CUBEAT& b) { return dist2(a.x, a.z) < dist2(b.x, b.z); });
             // Cubes ahead of it in its column pass over the mine first: the
             // detonation waits for each of them to come and go.
             LONG ahead = 0;
             for (LONG k = c.z + 1; k < z; ++k)
                 ahead += s.aKinds[k][c.x] != ckNone;
-            for (const CUBEAT& a : asides) {
+            std::vector<CUBEAT> asides;
+            for (LONG d = 1; d <= 2; ++d) {
+                if (c.x - d >= 0)
+                    asides.push_back({c.x - d, z});
+                if (c.x + d < s.lWidth)
+                    asides.push_back({c.x + d, z});
+                // Further along only when no cube ahead would roll over it.
+                if (z + d < s.lLength && ahead == 0)
+                    asides.push_back({c.x, z + d});
+            }
+            std::stable_sort(asides.begin(), asides.end(),
+                             [&](const CUBEAT& a, const CUBEAT& b) { return dist2(a.x, a.z) < dist2(b.x, b.z); });
+            for (LONG asideRank = 0; asideRank < static_cast<LONG>(asides.size()); ++asideRank) {
+                const CUBEAT& a = asides[static_cast<std::size_t>(asideRank)];
                 MOVE shot{E(seWalk, c.x, z), E(sePlant), E(seWalk, a.x, a.z)};
                 for (LONG i = 0; i < ahead; ++i) {
                     shot.push_back(E(seWaitCube, c.x, z));
@@ -374,17 +383,21 @@ std::vector<MOVE> ShotMoves(const SNAP& s, float step)
                 }
                 shot.push_back(E(seWaitCube, c.x, z));
                 shot.push_back(E(seDetonate));
-                shots.push_back(std::move(shot));
+                for (LONG delay = 0; delay <= 2; ++delay) {
+                    MOVE move;
+                    if (delay > 0)
+                        move.push_back(E(seWaitFrames, delay * period - 1));
+                    move.insert(move.end(), shot.begin(), shot.end());
+                    ranked.push_back({cubeRank + rowRank + asideRank + 2 * delay, std::move(move)});
+                }
             }
+            ++rowRank;
         }
-    std::vector<MOVE> moves = shots;
-    const LONG period = (s.lRollTime + s.lPauseTime + static_cast<LONG>(kFrameMs) - 1) / static_cast<LONG>(kFrameMs);
-    for (LONG delay = 1; delay <= 2; ++delay)
-        for (const MOVE& shot : shots) {
-            MOVE late{E(seWaitFrames, delay * period - 1)};
-            late.insert(late.end(), shot.begin(), shot.end());
-            moves.push_back(std::move(late));
-        }
+    }
+    std::stable_sort(ranked.begin(), ranked.end(), [](const RANKED& a, const RANKED& b) { return a.rank < b.rank; });
+    std::vector<MOVE> moves;
+    for (RANKED& r : ranked)
+        moves.push_back(std::move(r.move));
     return moves;
 }
 
@@ -443,6 +456,7 @@ PLAYOUTCOME PlayScript(const SOLVEOPTIONS& options, const std::vector<SCRIPTELEM
 struct PUZZLESOLVER::STATE {
     struct NODE {
         std::vector<SCRIPTELEMENT> script;
+        long lDiscrepancy = 0;  // the sum of the child ranks on the way here
         bool fExpanded = false;
         std::vector<MOVE> children;
         std::size_t next = 0;
@@ -455,6 +469,13 @@ struct PUZZLESOLVER::STATE {
     bool fHaveBest = false;
     std::vector<SCRIPTELEMENT> best;
     LONG lBestMines = INT_MAX;
+    // Each round of the search takes only ways whose moves, ranked by the
+    // order above, add up to at most this; a round that left nothing out
+    // has seen every case.
+    long lLimit = 0;
+    bool fCut = false;
+    bool fMeasuring = false;
+    std::vector<SCRIPTELEMENT> solution;  // verified, with its final wait
 
     PLAYOUTCOME Run(const std::vector<SCRIPTELEMENT>& script, bool fToOutcome, SNAP* snap)
     {
@@ -468,8 +489,14 @@ struct PUZZLESOLVER::STATE {
     {
         NODE& top = stack.back();
         if (top.fExpanded) {
+            const long rank = static_cast<long>(top.next);
+            if (top.next < top.children.size() && top.lDiscrepancy + rank > lLimit) {
+                fCut = true;  // left for a later round
+                top.next = top.children.size();
+            }
             if (top.next < top.children.size()) {
                 NODE child;
+                child.lDiscrepancy = top.lDiscrepancy + rank;
                 child.script = top.script;
                 const MOVE& move = top.children[top.next++];
                 child.script.insert(child.script.end(), move.begin(), move.end());
@@ -490,8 +517,10 @@ struct PUZZLESOLVER::STATE {
                 lBestMines = used;
             }
             stack.pop_back();
-            if (!options.fFewestMines || lBestMines == 0)
+            if (!options.fFewestMines || lBestMines == 0) {
                 stack.clear();  // nothing better to look for
+                fCut = false;
+            }
             return;
         }
         if (r.lOutcome != roRunning) {
@@ -534,13 +563,24 @@ struct PUZZLESOLVER::STATE {
             result.lResult = srUnknown;
             return;
         }
+        fDone = false;
         result.script = ScriptText(script);
         result.lMinesUsed = result.lMines - r.lMinesRemaining;
         result.lScore = r.lScore;
-        LONG slack = 0;
-        while (slack < kMaxSlack && Run(WithWalksLate(script, slack + 1), false, nullptr).lOutcome == roWon)
-            ++slack;
-        result.lSlack = slack;
+        solution = std::move(script);
+        fMeasuring = true;  // the slack follows, a play per step
+    }
+
+    // One more frame of delay before every walk: does it still win?
+    void MeasureSlack()
+    {
+        if (result.lSlack < kMaxSlack &&
+            Run(WithWalksLate(solution, result.lSlack + 1), false, nullptr).lOutcome == roWon) {
+            ++result.lSlack;
+            return;
+        }
+        fMeasuring = false;
+        fDone = true;
     }
 };
 
@@ -567,7 +607,14 @@ bool PUZZLESOLVER::Step(long long llFrames)
 {
     const long long stop = m->result.llFrames + llFrames;
     while (!m->fDone && m->result.llFrames < stop) {
-        if (m->stack.empty()) {
+        if (m->fMeasuring)
+            m->MeasureSlack();
+        else if (m->stack.empty() && m->fCut && !(m->fHaveBest && !m->options.fFewestMines)) {
+            // The next round, with room for more moves off the first choice.
+            m->lLimit = m->lLimit * 2 + 1;
+            m->fCut = false;
+            m->stack.push_back(STATE::NODE{});
+        } else if (m->stack.empty()) {
             m->Finish(true);
         } else if (m->result.llFrames >= m->options.llBudgetFrames) {
             m->Finish(false);

@@ -3,13 +3,14 @@
 // the stepped clock, and proves a puzzle unsolvable when every case of its
 // model fails.
 //
-// The search is a depth-first walk over "moves", each a few script
-// elements; every candidate is played from the start of the puzzle with the
+// The search walks depth first over "moves", each a few script elements, in
+// rounds that allow more and more straying from the first choices; every
+// candidate is played from the start of the puzzle with the
 // real rule code, so what the rules make of it is never guessed. Moves:
 // - a shot: walk to a square ahead of a destructible cube in its column,
-//   plant, step aside (left, right or one square further along), wait for a
-//   cube on the mined square and detonate; optionally started one or two roll
-//   periods late;
+//   plant, step aside (one or two squares left, right or further along),
+//   let the cubes ahead of it roll over the mine, wait for it on the mined
+//   square and detonate; at once or one or two roll periods late;
 // - while a Green cube's mine-field lies on the field: detonate it now, or
 //   once a destructible cube has rolled onto one of its squares, or clear it.
 // A node is cut off when the rules end the puzzle, when the mines left

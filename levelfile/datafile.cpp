@@ -8,8 +8,8 @@
 #include "platform/base/syserror.h"
 #include "platform/msgbox/msgbox.h"
 
-#include <limits>
 #include <algorithm>
+#include <limits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -128,9 +128,27 @@ template <typename T> bool AppendOne(T** array, LONG* count, const T& item)
     return true;
 }
 
+// A comment from its marker to the end of its line, without the blanks
+// that end the line.
+std::string CommentText(const char* p, const char** ppEnd)
+{
+    const char* end = p;
+    while (*end && *end != '\r' && *end != '\n')
+        ++end;
+    *ppEnd = end;
+    const char* last = end;
+    while (last > p && (last[-1] == ' ' || last[-1] == '\t'))
+        --last;
+    return std::string(p, last);
+}
+
 class READER {
 public:
-    explicit READER(const char* text) : m_text(text) { m_tok.pNext = text; m_tok.szToken[0] = '\0'; }
+    READER(const char* text, LEVELCOMMENTS* pComments) : m_text(text), m_pComments(pComments)
+    {
+        m_tok.pNext = text;
+        m_tok.szToken[0] = '\0';
+    }
 
     // The line of the token last read, and the token.
     void Stop(LEVELTEXTSTOP* pStop) const
@@ -146,6 +164,9 @@ public:
         while (Next()) {
             if (!IsKeyword(Token(), "Level"))
                 return false;
+            m_lLevel = pList->cLevels;
+            m_lPuzzle = -1;
+            Mark(llHeader);
             LEVEL level{nullptr, 0, 6, 8, 0};
             const bool ok = ReadLevel(&level) && AppendOne(&pList->pLevels, &pList->cLevels, level);
             if (!ok) {
@@ -153,18 +174,84 @@ public:
                 return false;
             }
         }
+        // Comments after the last level.
+        m_lLevel = m_lPuzzle = -1;
+        Mark(llHeader);
         return true;
     }
 
 private:
-    bool Next() { return NextLevelToken(&m_tok) != FALSE; }
-    const char* Token() const { return m_tok.szToken; }
-    bool Expect(const char* what) { return Next() && std::strcmp(Token(), what) == 0; }
-
-    bool ReadValue(LONG* pValue, LONG lowest, LONG highest)
+    // Reads the next token; the comments met on the way wait for Mark (or,
+    // at the end of a line that holds a token, join that token's line).
+    bool Next()
     {
-        if (!Expect("=") || !Next())
+        if (m_pComments)
+            CollectComments();
+        return NextLevelToken(&m_tok) != FALSE;
+    }
+    const char* Token() const { return m_tok.szToken; }
+    bool Expect(const char* what, int line)
+    {
+        if (!Next())
             return false;
+        Mark(line);
+        return std::strcmp(Token(), what) == 0;
+    }
+
+    void CollectComments()
+    {
+        const char* p = m_tok.pNext;
+        // The first comment after a token on its own line ends that line.
+        bool fLineStart = !m_fAnyToken;
+        int newlines = 0;
+        for (;;) {
+            while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') {
+                if (*p == '\n') {
+                    fLineStart = true;
+                    ++newlines;
+                }
+                ++p;
+            }
+            if (*p != ';' && *p != '/')
+                break;
+            const char* end = nullptr;
+            std::string text = CommentText(p, &end);
+            if (!fLineStart && m_fMarked) {
+                std::string& trailing = m_pComments->entries[m_lastKey].trailing;
+                trailing += trailing.empty() ? text : " " + text;
+            } else {
+                // A blank line between two comments stays.
+                if (!m_pending.empty() && newlines > 1)
+                    m_pending.emplace_back();
+                m_pending.push_back(std::move(text));
+            }
+            newlines = 0;
+            p = end;
+        }
+    }
+
+    // The token just read belongs to this line of the current level or
+    // puzzle: the comments before it go before that line.
+    void Mark(int line)
+    {
+        m_fAnyToken = true;
+        if (!m_pComments)
+            return;
+        m_lastKey = LEVELCOMMENTS::KEY{m_lLevel, m_lPuzzle, line};
+        m_fMarked = true;
+        if (m_pending.empty())
+            return;
+        std::vector<std::string>& before = m_pComments->entries[m_lastKey].before;
+        before.insert(before.end(), m_pending.begin(), m_pending.end());
+        m_pending.clear();
+    }
+
+    bool ReadValue(LONG* pValue, LONG lowest, LONG highest, int line)
+    {
+        Mark(line);
+        if (!Expect("=", line) || !Next())
+            return false;
+        Mark(line);
         const LONG value = ReadNumber(Token());
         if (value < lowest || value > highest)
             return false;
@@ -174,25 +261,30 @@ private:
 
     bool ReadLevel(LEVEL* pLevel)
     {
-        if (!Expect("{"))
+        if (!Expect("{", llHeader))
             return false;
         for (;;) {
+            m_lPuzzle = -1;
             if (!Next())
                 return false;
             const char* key = Token();
             bool ok;
-            if (std::strcmp(key, "}") == 0)
+            if (std::strcmp(key, "}") == 0) {
+                Mark(llClose);
                 return pLevel->cPuzzles > 0;
-            else if (IsKeyword(key, "Width"))
-                ok = ReadValue(&pLevel->lWidth, kMinWidth, kMaxWidth);
-            else if (IsKeyword(key, "Length"))
-                ok = ReadValue(&pLevel->lLength, kMinLength, kMaxLength);
-            else if (IsKeyword(key, "Speed"))
-                ok = ReadValue(&pLevel->lSpeed, -100, 100);
-            else if (IsKeyword(key, "Puzzle"))
+            } else if (IsKeyword(key, "Width")) {
+                ok = ReadValue(&pLevel->lWidth, kMinWidth, kMaxWidth, llWidth);
+            } else if (IsKeyword(key, "Length")) {
+                ok = ReadValue(&pLevel->lLength, kMinLength, kMaxLength, llLength);
+            } else if (IsKeyword(key, "Speed")) {
+                ok = ReadValue(&pLevel->lSpeed, -100, 100, llSpeed);
+            } else if (IsKeyword(key, "Puzzle")) {
+                m_lPuzzle = pLevel->cPuzzles;
+                Mark(llHeader);
                 ok = ReadPuzzle(pLevel);
-            else
+            } else {
                 ok = false;
+            }
             if (!ok)
                 return false;
         }
@@ -200,7 +292,7 @@ private:
 
     bool ReadPuzzle(LEVEL* pLevel)
     {
-        if (!Expect("{"))
+        if (!Expect("{", llHeader))
             return false;
         PUZZLE puzzle{};
         puzzle.lWidth = pLevel->lWidth;
@@ -213,17 +305,19 @@ private:
             const char* key = Token();
             bool ok;
             if (std::strcmp(key, "}") == 0) {
+                Mark(llClose);
                 return blocks == 1 && puzzle.lMines >= 1 && AppendOne(&pLevel->pPuzzles, &pLevel->cPuzzles, puzzle);
             } else if (IsKeyword(key, "Width")) {
-                ok = ReadValue(&puzzle.lWidth, kMinWidth, kMaxWidth);
+                ok = ReadValue(&puzzle.lWidth, kMinWidth, kMaxWidth, llWidth);
             } else if (IsKeyword(key, "Length")) {
-                ok = ReadValue(&puzzle.lLength, kMinLength, kMaxLength);
+                ok = ReadValue(&puzzle.lLength, kMinLength, kMaxLength, llLength);
             } else if (IsKeyword(key, "Speed")) {
-                ok = ReadValue(&puzzle.lSpeed, -100, 100);
+                ok = ReadValue(&puzzle.lSpeed, -100, 100, llSpeed);
             } else if (IsKeyword(key, "Mines")) {
-                ok = ReadValue(&puzzle.lMines, 1, std::numeric_limits<LONG>::max());
+                ok = ReadValue(&puzzle.lMines, 1, std::numeric_limits<LONG>::max(), llMines);
             } else if (IsKeyword(key, "Cubes")) {
                 ++blocks;
+                Mark(llCubes);
                 ok = ReadCubes(&puzzle);
             } else {
                 ok = false;
@@ -237,7 +331,7 @@ private:
     // width at this point; a block that repeats starts from an empty one.
     bool ReadCubes(PUZZLE* pPuzzle)
     {
-        if (!Expect("{"))
+        if (!Expect("{", llCubes))
             return false;
         std::memset(pPuzzle->aFormation, 0, sizeof pPuzzle->aFormation);
         const LONG width = pPuzzle->lWidth;
@@ -246,10 +340,16 @@ private:
         for (;;) {
             if (!Next())
                 return false;
-            if (std::strcmp(Token(), ",") == 0)
+            if (std::strcmp(Token(), ",") == 0) {
+                // A comma belongs to the row of the cell before it.
+                Mark(llRow0 + std::min<int>(std::max(cells - 1, 0) / width, kFormationRows - 1));
                 continue;
-            if (std::strcmp(Token(), "}") == 0)
+            }
+            if (std::strcmp(Token(), "}") == 0) {
+                Mark(llCubesClose);
                 return cells > 0 && destructible;
+            }
+            Mark(llRow0 + std::min<int>(cells / width, kFormationRows - 1));
             const LONG kind = CellKind(Token());
             if (kind < 0 || cells / width >= kFormationRows)
                 return false;
@@ -261,6 +361,12 @@ private:
 
     const char* m_text;
     LEVELTOKENIZER m_tok;
+    LEVELCOMMENTS* m_pComments; // null: comments are not kept
+    LONG m_lLevel = -1, m_lPuzzle = -1;
+    std::vector<std::string> m_pending; // whole-line comments waiting for their line
+    LEVELCOMMENTS::KEY m_lastKey{-1, -1, 0};
+    bool m_fMarked = false;    // m_lastKey names the line of the last token
+    bool m_fAnyToken = false;
 };
 
 } // namespace
@@ -273,6 +379,8 @@ void ReleaseLevelList(LEVELLIST* pList)
     pList->pLevels = nullptr;
     pList->cLevels = 0;
     pList->fScrambled = FALSE;
+    delete pList->pComments;
+    pList->pComments = nullptr;
 }
 
 BOOL ParseLevelText(const char* pszText, LEVELLIST* pList)
@@ -283,8 +391,14 @@ BOOL ParseLevelText(const char* pszText, LEVELLIST* pList)
 BOOL ParseLevelTextReport(const char* pszText, LEVELLIST* pList, LEVELTEXTSTOP* pStop)
 {
     const LONG before = pList->cLevels;
-    READER reader(pszText);
+    LEVELCOMMENTS* comments = pList->pComments ? pList->pComments : new LEVELCOMMENTS;
+    READER reader(pszText, comments);
     const bool ok = reader.ReadLevels(pList) && pList->cLevels > before;
+    // A text without comments leaves the list without them.
+    if (comments->entries.empty() && comments != pList->pComments)
+        delete comments;
+    else
+        pList->pComments = comments;
     if (!ok && pStop)
         reader.Stop(pStop);
     return ok;
@@ -318,11 +432,6 @@ public:
         m_p[m_used] = '\0';
         return true;
     }
-    bool Value(const char* indent, const char* key, LONG value)
-    {
-        const std::string line = std::string(indent) + key + " = " + std::to_string(value);
-        return Line(line.c_str());
-    }
     char* Release()
     {
         char* p = m_p;
@@ -338,20 +447,87 @@ private:
 
 constexpr char kCellChars[ckCount] = {'-', 'n', 'b', 'f', '#', '!'};
 
+// Puts out the lines of the text with the comments the list kept: each line
+// after its whole-line comments and with its trailing comment. The comments
+// of a line that is not written go before the next line that is.
+class WRITER {
+public:
+    WRITER(TEXTBUFFER& text, const LEVELCOMMENTS* pComments) : m_text(text), m_pComments(pComments) {}
+
+    // A line of level (puzzle -1 for the level's own lines) with its
+    // comments; whole-line comments take the indent given.
+    bool Line(LONG level, LONG puzzle, int what, const std::string& line, const char* commentIndent)
+    {
+        const LEVELCOMMENT* c = Find(level, puzzle, what);
+        if (!Carried(commentIndent))
+            return false;
+        if (c)
+            for (const std::string& before : c->before)
+                if (!m_text.Line(before.empty() ? "" : (commentIndent + before).c_str()))
+                    return false;
+        if (c && !c->trailing.empty())
+            return m_text.Line((line + " " + c->trailing).c_str());
+        return m_text.Line(line.c_str());
+    }
+    bool Value(LONG level, LONG puzzle, int what, const char* indent, const char* key, LONG value)
+    {
+        return Line(level, puzzle, what, std::string(indent) + key + " = " + std::to_string(value), indent);
+    }
+    // A line that is not written: its comments wait for the next one.
+    void Skip(LONG level, LONG puzzle, int what)
+    {
+        if (const LEVELCOMMENT* c = Find(level, puzzle, what)) {
+            m_carry.insert(m_carry.end(), c->before.begin(), c->before.end());
+            if (!c->trailing.empty())
+                m_carry.push_back(c->trailing);
+        }
+    }
+    bool Plain(const char* line) { return m_text.Line(line); }
+    // The comments after the last level, and any still waiting.
+    bool End()
+    {
+        Skip(-1, -1, llHeader);
+        return Carried("");
+    }
+
+private:
+    const LEVELCOMMENT* Find(LONG level, LONG puzzle, int what) const
+    {
+        if (!m_pComments)
+            return nullptr;
+        const auto it = m_pComments->entries.find(LEVELCOMMENTS::KEY{level, puzzle, what});
+        return it == m_pComments->entries.end() ? nullptr : &it->second;
+    }
+    bool Carried(const char* indent)
+    {
+        for (const std::string& line : m_carry)
+            if (!m_text.Line(line.empty() ? "" : (indent + line).c_str()))
+                return false;
+        m_carry.clear();
+        return true;
+    }
+
+    TEXTBUFFER& m_text;
+    const LEVELCOMMENTS* m_pComments;
+    std::vector<std::string> m_carry;
+};
+
 // A puzzle's speed of 0 is left out only where the reader's default for it,
 // the level's speed, is 0 too; otherwise it would come back as the level's.
-bool WritePuzzle(TEXTBUFFER& text, const PUZZLE& puzzle, LONG levelSpeed)
+bool WritePuzzle(WRITER& text, LONG lv, LONG pz, const PUZZLE& puzzle, LONG levelSpeed)
 {
-    bool ok = text.Line("   Puzzle {");
-    if (puzzle.lWidth != 0)
-        ok = ok && text.Value("      ", "Width", puzzle.lWidth);
-    if (puzzle.lLength != 0)
-        ok = ok && text.Value("      ", "Length", puzzle.lLength);
-    if (puzzle.lSpeed != 0 || levelSpeed != 0)
-        ok = ok && text.Value("      ", "Speed", puzzle.lSpeed);
-    if (puzzle.lMines != 0)
-        ok = ok && text.Value("      ", "Mines", puzzle.lMines);
-    ok = ok && text.Line("      Cubes {");
+    bool ok = text.Line(lv, pz, llHeader, "   Puzzle {", "   ");
+    auto value = [&](int what, const char* key, LONG v, bool written) {
+        if (!written)
+            text.Skip(lv, pz, what);
+        else
+            ok = ok && text.Value(lv, pz, what, "      ", key, v);
+    };
+    value(llWidth, "Width", puzzle.lWidth, puzzle.lWidth != 0);
+    value(llLength, "Length", puzzle.lLength, puzzle.lLength != 0);
+    value(llSpeed, "Speed", puzzle.lSpeed, puzzle.lSpeed != 0 || levelSpeed != 0);
+    value(llMines, "Mines", puzzle.lMines, puzzle.lMines != 0);
+    ok = ok && text.Line(lv, pz, llCubes, "      Cubes {", "      ");
 
     const int columns = puzzle.lWidth < 0 ? 0 : puzzle.lWidth > kMaxWidth ? kMaxWidth : puzzle.lWidth;
     int rows = 0;
@@ -359,16 +535,21 @@ bool WritePuzzle(TEXTBUFFER& text, const PUZZLE& puzzle, LONG levelSpeed)
         for (int col = 0; col < kMaxWidth; ++col)
             if (puzzle.aFormation[row][col] != ckNone)
                 rows = row + 1;
-    for (int row = 0; row < rows && ok; ++row) {
+    for (int row = 0; row < kFormationRows && ok; ++row) {
+        if (row >= rows) {
+            text.Skip(lv, pz, llRow0 + row);
+            continue;
+        }
         std::string line(8, ' ');
         for (int col = 0; col < columns; ++col) {
             const LONG kind = puzzle.aFormation[row][col];
             line += ' ';
             line += kind >= 0 && kind < ckCount ? kCellChars[kind] : '-';
         }
-        ok = text.Line(line.c_str());
+        ok = text.Line(lv, pz, llRow0 + row, line, "        ");
     }
-    return ok && text.Line("      }") && text.Line("   }") && text.Line("");
+    return ok && text.Line(lv, pz, llCubesClose, "      }", "        ") && text.Line(lv, pz, llClose, "   }", "      ") &&
+           text.Plain("");
 }
 
 } // namespace
@@ -377,24 +558,29 @@ char* BuildLevelText(const LEVELLIST* pList)
 {
     if (!pList || pList->cLevels <= 0)
         return nullptr;
-    TEXTBUFFER text;
+    TEXTBUFFER buffer;
+    WRITER text(buffer, pList->pComments);
     bool ok = true;
     for (LONG i = 0; i < pList->cLevels && ok; ++i) {
         const LEVEL& level = pList->pLevels[i];
-        ok = text.Line("Level {");
-        if (level.lWidth != 0)
-            ok = ok && text.Value("   ", "Width", level.lWidth);
-        if (level.lLength != 0)
-            ok = ok && text.Value("   ", "Length", level.lLength);
-        if (level.lSpeed != 0)
-            ok = ok && text.Value("   ", "Speed", level.lSpeed);
+        ok = text.Line(i, -1, llHeader, "Level {", "");
+        auto value = [&](int what, const char* key, LONG v) {
+            if (v == 0)
+                text.Skip(i, -1, what);
+            else
+                ok = ok && text.Value(i, -1, what, "   ", key, v);
+        };
+        value(llWidth, "Width", level.lWidth);
+        value(llLength, "Length", level.lLength);
+        value(llSpeed, "Speed", level.lSpeed);
         if (level.lWidth != 0 || level.lLength != 0 || level.lSpeed != 0)
-            ok = ok && text.Line("");
+            ok = ok && text.Plain("");
         for (LONG j = 0; j < level.cPuzzles && ok; ++j)
-            ok = WritePuzzle(text, level.pPuzzles[j], level.lSpeed);
-        ok = ok && text.Line("}") && text.Line("");
+            ok = WritePuzzle(text, i, j, level.pPuzzles[j], level.lSpeed);
+        ok = ok && text.Line(i, -1, llClose, "}", "   ") && text.Plain("");
     }
-    return ok ? text.Release() : nullptr;
+    ok = ok && text.End();
+    return ok ? buffer.Release() : nullptr;
 }
 
 // ---- The level file of the data folder ---------------------------------------
@@ -469,7 +655,7 @@ const char* BuiltInText(UINT id)
     case idsLevelFileNowScrambled:
         return "The VARNO.LEV file is now encrypted, to add a teeny bit of mystery to its contents.";
     case idsLevelFileNowPlain:
-        return "The VARNO.LEV file is now decrypted, so that it can easily be modified with Notepad.";
+        return "The VARNO.LEV file is now decrypted, so that it can easily be modified with a text editor.";
     default: return "";
     }
 }

@@ -7,7 +7,10 @@
 #include "platform/base/types.h"
 
 #include <cstddef>
+#include <map>
 #include <string>
+#include <tuple>
+#include <vector>
 
 // String ids of the system message boxes shown by this module.
 enum : UINT {
@@ -52,12 +55,41 @@ BOOL NextLevelToken(LEVELTOKENIZER* pTok);
 
 // ---- The level list ---------------------------------------------------------
 
-// Frees every level's puzzles and the levels; count and form flag become 0.
+// Comments of a level text, each kept at the line the writer puts out for
+// the token it stood beside: whole-line comments before the token that
+// follows them, a comment at the end of a line with the token before it.
+// Comments before a token that the writer does not put out go before the
+// next line it does, so none is lost.
+enum LEVELLINE : int {
+    llHeader = 0,  // "Level {" or "Puzzle {"
+    llWidth,
+    llLength,
+    llSpeed,
+    llMines,
+    llCubes,       // "Cubes {"
+    llRow0,        // rows 0 to 5 of the cube block
+    llCubesClose = llRow0 + kFormationRows,
+    llClose,       // the closing "}" of the level or puzzle
+};
+struct LEVELCOMMENT {
+    std::vector<std::string> before; // whole lines, from the comment marker on; "" is a blank line between them
+    std::string trailing;            // from the comment marker on; empty for none
+};
+struct LEVELCOMMENTS {
+    // Keyed by level (from 0; -1 after the last level), puzzle (from 0; -1
+    // for the level's own lines) and line.
+    using KEY = std::tuple<LONG, LONG, int>;
+    std::map<KEY, LEVELCOMMENT> entries;
+};
+
+// Frees every level's puzzles, the levels and the comments; count and form
+// flag become 0.
 void ReleaseLevelList(LEVELLIST* pList);
 
-// Reads plain level text and appends its levels to the list. TRUE when the
-// text ended after complete levels and at least one level was read; levels
-// accepted before a failure stay in the list.
+// Reads plain level text and appends its levels to the list, and its
+// comments to the list's comments. TRUE when the text ended after complete
+// levels and at least one level was read; levels accepted before a failure
+// stay in the list.
 BOOL ParseLevelText(const char* pszText, LEVELLIST* pList);
 
 // Where reading stopped in a text that failed: the line (from 1) and the
@@ -69,7 +101,8 @@ struct LEVELTEXTSTOP {
 // ParseLevelText that also tells where reading stopped when it fails.
 BOOL ParseLevelTextReport(const char* pszText, LEVELLIST* pList, LEVELTEXTSTOP* pStop);
 
-// Builds the text of the whole list, lines ending in CR LF. Returns a text
+// Builds the text of the whole list, lines ending in CR LF, with the
+// comments the list kept in their places. Returns a text
 // allocated with malloc (the caller frees it with free), or null when the
 // list holds no level or memory runs out.
 char* BuildLevelText(const LEVELLIST* pList);

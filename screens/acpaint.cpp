@@ -5,6 +5,7 @@
 #include "platform/ddraw/ddraw.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -135,5 +136,20 @@ void Picture(HDC hdc, GRAPHIC* picture, const RECT& rc)
                 pixels[y * pitch + x] = Xrgb(picture->GetPixel(sx, sy));
         }
     }
+}
+
+double Luminance(COLORREF colour)
+{
+    auto linear = [](unsigned channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(GetRValue(colour)) + 0.7152 * linear(GetGValue(colour)) + 0.0722 * linear(GetBValue(colour));
+}
+
+double Contrast(COLORREF a, COLORREF b)
+{
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 } // namespace acpaint

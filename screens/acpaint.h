@@ -33,4 +33,9 @@ SIZE TextExtent(HFONT font, const char* text);
 // The picture scaled to fill rc (nearest pixel), clipped to the context;
 // the pixels of its transparent colour, if it has one, are left out.
 void Picture(HDC hdc, GRAPHIC* picture, const RECT& rc);
+
+// Relative luminance of a colour (0 black to 1 white) and the contrast
+// ratio of two colours (1 to 21), as readability guidelines measure them.
+double Luminance(COLORREF colour);
+double Contrast(COLORREF a, COLORREF b);
 } // namespace acpaint

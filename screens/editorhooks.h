@@ -13,13 +13,16 @@ struct EDITORHOOKS {
     void (*pfnOpenEditor)();
     // Quit Editor (521) or Previous Menu (509) in the editor: the editor
     // closes; the menus then set the main-menu state and show the main menu.
-    void (*pfnCloseEditor)();
+    // FALSE when the player cancelled: the editor and its menu stay.
+    BOOL (*pfnCloseEditor)();
     void (*pfnNewPuzzle)();  // 517
     void (*pfnLoadPuzzle)(); // 518
     void (*pfnSavePuzzle)(); // 519
     void (*pfnEncryption)(); // 520
     // 522, after the menu and the title scene were removed.
     void (*pfnTestPuzzle)();
+    // 526: the solver checks the edited puzzle; the menu stays.
+    void (*pfnCheckPuzzle)();
     // The editor's own controls are disabled while a message box is shown.
     void (*pfnEnableControls)(BOOL fEnable);
 };

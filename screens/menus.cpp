@@ -8,6 +8,7 @@
 #include "game/game.h"
 #include "platform/input/input.h"
 #include "screens/ac_button.h"
+#include "screens/acpaint.h"
 #include "screens/editorhooks.h"
 #include "screens/menuhooks.h"
 #include "screens/overlays.h"
@@ -20,13 +21,17 @@
 #include "support/format.h"
 #include "support/textres.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
 
 MENUTABLE MainMenu = {1, 5, {mcStartGame, mcChangeOptions, mcChangeVideoMode, mcEditPuzzles, mcQuitVarno, 0}, {}};
-MENUTABLE OptionsMenu = {
-    1, 6, {mcSoundEffects, mcBackgroundMusic, mcSelectControls, mcStartAtLevel, mcShowTutorial, mcPreviousMenu}, {}};
+MENUTABLE OptionsMenu = {1,
+                         7,
+                         {mcSoundEffects, mcBackgroundMusic, mcSelectControls, mcDifficulty, mcStartAtLevel,
+                          mcShowTutorial, mcPreviousMenu},
+                         {}};
 MENUTABLE VideoMenu = {
     1,
     6,
@@ -34,7 +39,8 @@ MENUTABLE VideoMenu = {
     {}};
 MENUTABLE PauseMenu = {
     1, 6, {mcResumeGame, mcSoundEffects, mcBackgroundMusic, mcSelectControls, mcQuitGame, mcQuitVarno}, {}};
-MENUTABLE EditorMenu = {0, 6, {mcNewPuzzle, mcLoadPuzzle, mcSavePuzzle, mcEncryption, mcTestPuzzle, mcQuitEditor}, {}};
+MENUTABLE EditorMenu = {
+    0, 7, {mcNewPuzzle, mcLoadPuzzle, mcSavePuzzle, mcEncryption, mcTestPuzzle, mcCheckPuzzle, mcQuitEditor}, {}};
 
 MENUHOOKS& MenuHooks()
 {
@@ -49,12 +55,17 @@ EDITORHOOKS& EditorHooks()
 }
 
 namespace {
-MENUSTATE s{nullptr, nullptr, nullptr, 0, 0, 0, TRUE, 0, 0, TRUE, nullptr, {nullptr, nullptr}};
+MENUSTATE s{nullptr, nullptr, nullptr, 0, 0, 0, TRUE, 0, 0, TRUE, nullptr, {nullptr, nullptr}, nullptr, nullptr, FALSE};
 
 constexpr unsigned short kEntryDepth = 100;
+// The panel lies under the entries and over the scene.
+constexpr unsigned short kPanelDepth = 110;
 constexpr unsigned short kLanguageDepth = 3;
 constexpr DWORD kEntryStyle = bsHotTrack | bsCentred;
 constexpr int kLanguageEntryIndex = 6;
+// The last entry's line ends this far above the bottom of the screen, in
+// screen heights; a longer column starts higher.
+constexpr double kMenuBottomMargin = 0.04;
 
 // String ids of the labels and their inserts.
 enum : UINT {
@@ -67,6 +78,7 @@ enum : UINT {
     idsYes = 73,
     idsNo = 74,
     idsExcellent = 130,
+    idsDifficulty = 160,
 };
 
 template <typename F> void Call(F* pfn)
@@ -131,8 +143,60 @@ bool IsMenuButton(LPARAM lParam)
 
 void ColourEntry(AC_BUTTON* b, int i)
 {
-    b->SetColor(acText, MenuTextColour(s.lHue, i));
-    b->SetColor(acHot, MenuHotColour(s.lPulse));
+    b->SetColor(acText, s.fOverScene ? MenuTextColourOverScene(s.lHue, i) : MenuTextColour(s.lHue, i));
+    b->SetColor(acHot, s.fOverScene ? MenuHotColourOverScene(s.lPulse) : MenuHotColour(s.lPulse));
+}
+
+// ---- the panel over the scene ----------------------------------------------------------
+
+void RemovePanel()
+{
+    delete s.pPanel;
+    s.pPanel = nullptr;
+    delete s.pgrPanel;
+    s.pgrPanel = nullptr;
+}
+
+// The panel covers the entries with a margin of half a line; it is made
+// again when the entries' extent changes (a longer label, a new mode).
+void PlacePanel()
+{
+    RECT rc{};
+    if (!s.fOverScene || !s.pWindow || !MenuEntriesRect(&rc)) {
+        RemovePanel();
+        return;
+    }
+    const LONG margin = std::max<LONG>(4, s.lLineHeight / 2);
+    rc.left = std::max<LONG>(0, rc.left - margin);
+    rc.top = std::max<LONG>(0, rc.top - margin);
+    rc.right = std::min<LONG>(ScreenWidth(), rc.right + margin);
+    rc.bottom = std::min<LONG>(ScreenHeight(), rc.bottom + margin);
+    const LONG w = rc.right - rc.left, h = rc.bottom - rc.top;
+    if (w <= 0 || h <= 0) {
+        RemovePanel();
+        return;
+    }
+    if (!s.pgrPanel || !s.pPanel || s.pgrPanel->GetWidth() != w || s.pgrPanel->GetHeight() != h) {
+        RemovePanel();
+        auto* picture = new GRAPHIC(w, h, 24, 0xFFFFFFFFul);
+        auto* bits = static_cast<unsigned char*>(picture->GetPixelBuffer());
+        if (picture->fEmpty() || !bits) {
+            delete picture;
+            return;
+        }
+        const unsigned long stride = picture->GetBytesPerLine();
+        for (LONG y = 0; y < h; ++y)
+            for (LONG x = 0; x < w; ++x) {
+                unsigned char* p = bits + stride * static_cast<unsigned long>(y) + static_cast<unsigned long>(x) * 3;
+                p[0] = GetBValue(kclrMenuPanel);
+                p[1] = GetGValue(kclrMenuPanel);
+                p[2] = GetRValue(kclrMenuPanel);
+            }
+        picture->SetTranslucent(atConstant, kMenuPanelAlpha);
+        s.pgrPanel = picture;
+        s.pPanel = new ANIMOBJECT(s.pWindow, kPanelDepth, picture, 0);
+    }
+    s.pPanel->SetPosition(rc.left, rc.top);
 }
 
 void ColourEntries()
@@ -314,7 +378,9 @@ void ToEditorMenu()
 void BackToMainMenu()
 {
     if (g.lGameState == gsEditor) {
-        Call(EditorHooks().pfnCloseEditor);
+        // Cancel on the save question keeps the editor and its menu.
+        if (EditorHooks().pfnCloseEditor && !EditorHooks().pfnCloseEditor())
+            return;
         g.lGameState = gsMenu;
     }
     ShowMenu(&MainMenu);
@@ -367,6 +433,71 @@ COLORREF MenuHotColour(LONG lPulse)
     return static_cast<COLORREF>(HSLtoRGB(0x6Eul | (0xFFul << 8) | (lightness << 16)));
 }
 
+namespace {
+// The glow over the scene pulses between lightness 20 and 36.
+constexpr double kSceneGlowLightness = 28.0;
+constexpr double kSceneGlowSwing = 8.0;
+COLORREF SceneGlow(unsigned long lightness)
+{
+    return static_cast<COLORREF>(HSLtoRGB(0x6Eul | (0xFFul << 8) | (lightness << 16)));
+}
+} // namespace
+
+COLORREF MenuHotColourOverScene(LONG lPulse)
+{
+    const double wave = std::sin(2.0 * std::numbers::pi * static_cast<double>(lPulse) / 1000.0);
+    return SceneGlow(static_cast<unsigned long>(kSceneGlowLightness + kSceneGlowSwing * wave));
+}
+
+COLORREF MenuPanelOver(COLORREF under)
+{
+    auto blend = [](unsigned u, unsigned p) { return static_cast<BYTE>(u + (static_cast<int>(p) - static_cast<int>(u)) * kMenuPanelAlpha / 256); };
+    return RGB(blend(GetRValue(under), GetRValue(kclrMenuPanel)), blend(GetGValue(under), GetGValue(kclrMenuPanel)),
+               blend(GetBValue(under), GetBValue(kclrMenuPanel)));
+}
+
+COLORREF MenuTextColourOverScene(LONG lHue, int i)
+{
+    // The lightest backgrounds an entry can have: the panel over a white
+    // scene, and the glow at its brightest.
+    static const COLORREF kPanel = MenuPanelOver(RGB(255, 255, 255));
+    static const COLORREF kGlow = SceneGlow(static_cast<unsigned long>(kSceneGlowLightness + kSceneGlowSwing));
+    const unsigned long hue = static_cast<unsigned long>((lHue + 40 * i) % 200) * 256 / 200;
+    COLORREF colour = 0;
+    for (unsigned long lightness = 0xC0; lightness <= 0xFF; lightness += 4) {
+        colour = static_cast<COLORREF>(HSLtoRGB(hue | (0xC0ul << 8) | (std::min(lightness, 0xFFul) << 16)));
+        if (acpaint::Contrast(colour, kPanel) >= kMenuContrast && acpaint::Contrast(colour, kGlow) >= kMenuContrast)
+            return colour;
+    }
+    return RGB(255, 255, 255);
+}
+
+BOOL MenuEntriesRect(RECT* prc)
+{
+    if (!prc || !s.pCurrent)
+        return FALSE;
+    bool any = false;
+    RECT all{};
+    for (AC_BUTTON* b : s.pCurrent->apButtons) {
+        if (!b)
+            continue;
+        RECT r{};
+        b->GetRect(&r);
+        if (!any) {
+            all = r;
+        } else {
+            all.left = std::min(all.left, r.left);
+            all.top = std::min(all.top, r.top);
+            all.right = std::max(all.right, r.right);
+            all.bottom = std::max(all.bottom, r.bottom);
+        }
+        any = true;
+    }
+    if (any)
+        *prc = all;
+    return any ? TRUE : FALSE;
+}
+
 char* MenuEntryLabel(LONG command)
 {
     const SETTINGS& st = g.Settings;
@@ -401,12 +532,16 @@ char* MenuEntryLabel(LONG command)
     case mcEncryption: return FormatText(TextId(58), nullptr);
     case mcQuitEditor: return FormatText(TextId(59), nullptr);
     case mcTestPuzzle: return FormatText(TextId(65), nullptr);
+    case mcCheckPuzzle: return FormatText(TextId(150), nullptr);
     case mcShowTutorial: return FormatText(TextId(72), "%m", static_cast<unsigned>(st.fShowTutorial ? idsYes : idsNo));
     case mcStartAtLevel: return FormatText(TextId(108), "%lu", static_cast<unsigned>(st.lStartLevel));
     case mcDisplayQuality: {
         const int level = DisplayQualityLevel(st.dwDisplayQuality);
         return FormatText(TextId(129), "%m", static_cast<unsigned>(idsExcellent + (5 - level)));
     }
+    case mcDifficulty:
+        return FormatText(TextId(idsDifficulty), "%m",
+                          static_cast<unsigned>(idsDifficultyEasy - std::min<DWORD>(st.dwDifficulty, diffImpossible)));
     default: return FormatText("", nullptr);
     }
 }
@@ -432,6 +567,11 @@ void ShowMenu(MENUTABLE* menu)
         DropFont();
     s.pCurrent = menu;
     s.pWindow->SetHook(&MenuHookProc, 0xFFFF);
+    // Menus over a level or the editor have the scene behind them; the
+    // title menus have the black title screen.
+    s.fOverScene = (menu == &PauseMenu || !menu->fTitleLayout || g.lGameState == gsPaused || g.lGameState == gsEditor)
+                       ? TRUE
+                       : FALSE;
 
     const LONG width = ScreenWidth(), height = ScreenHeight();
     if (!s.hFont) {
@@ -444,6 +584,10 @@ void ShowMenu(MENUTABLE* menu)
         s.fFontTitleLayout = menu->fTitleLayout;
     }
     const LONG left = static_cast<LONG>(width * (menu->fTitleLayout ? 0.3 : 0.02));
+    // A column too long for the space below its usual top starts higher.
+    const double step = 1.75 * s.lLineHeight;
+    const LONG lowest = static_cast<LONG>(height * (1.0 - kMenuBottomMargin) - step * (menu->nEntries - 1) - s.lLineHeight);
+    const LONG top = std::max<LONG>(0, std::min(s.lTop, lowest));
     for (int i = 0; i < kMenuEntries && i < menu->nEntries; ++i) {
         const LONG command = menu->aCommands[i];
         if (command == 0)
@@ -454,11 +598,15 @@ void ShowMenu(MENUTABLE* menu)
         char* label = MenuEntryLabel(command);
         b->SetText(label);
         ReleaseText(label);
-        b->SetPosition(left, static_cast<LONG>(s.lTop + 1.75 * s.lLineHeight * i));
+        // Sized now, so that the panel and the editor's view know the
+        // column's extent before the first frame.
+        b->SizeToContent();
+        b->SetPosition(left, static_cast<LONG>(top + step * i));
         ColourEntry(b, i);
         b->Enable(s.fEnabled);
         menu->apButtons[i] = b;
     }
+    PlacePanel();
 }
 
 void ShowMainMenu()
@@ -489,6 +637,8 @@ void RemoveMenu()
             DestroyControl(entry);
         }
     RemoveLanguageButton();
+    RemovePanel();
+    s.fOverScene = FALSE;
     if (s.pWindow)
         s.pWindow->RemoveHook(&MenuHookProc);
     SetCursorWanted(s.fSavedCursor);
@@ -514,8 +664,10 @@ void RefreshMenuEntry(LONG command)
         if (s.pCurrent->aCommands[i] == command && s.pCurrent->apButtons[i]) {
             char* label = MenuEntryLabel(command);
             s.pCurrent->apButtons[i]->SetText(label);
+            s.pCurrent->apButtons[i]->SizeToContent();
             ReleaseText(label);
         }
+    PlacePanel();
 }
 
 void EnableMenuEntries(BOOL fEnable)
@@ -585,6 +737,7 @@ void MenuCommand(LONG command)
         CloseMenusAndTitle();
         Call(EditorHooks().pfnTestPuzzle);
         break;
+    case mcCheckPuzzle: Call(EditorHooks().pfnCheckPuzzle); break;
     case mcShowTutorial:
         st.fShowTutorial = !st.fShowTutorial;
         RefreshMenuEntry(command);
@@ -592,6 +745,12 @@ void MenuCommand(LONG command)
         break;
     case mcStartAtLevel:
         st.lStartLevel = st.lStartLevel + 1 > g.Levels.cLevels || st.lStartLevel < 1 ? 1 : st.lStartLevel + 1;
+        RefreshMenuEntry(command);
+        SaveSettings();
+        break;
+    case mcDifficulty:
+        // Easy, Normal, Hard, Impossible, and round again.
+        st.dwDifficulty = st.dwDifficulty >= diffImpossible ? diffEasy : st.dwDifficulty + 1;
         RefreshMenuEntry(command);
         SaveSettings();
         break;
@@ -610,13 +769,25 @@ int MenuService(ANIMWINDOW*, svcAnimWindow code, unsigned, long)
     if (code == svcawBeginFrame) {
         if (s.pCurrent) {
             ColourEntries();
+            // The entries take their size from their text when first drawn:
+            // the panel follows them.
+            PlacePanel();
             s.lHue = (s.lHue + 1) % 200;
             s.lPulse = (s.lPulse + 1) % 1000;
         }
     } else if (code == svcawVideoMode) {
         DropFont();
-        if (s.pCurrent)
+        if (s.pCurrent) {
+            // The entry that had the focus keeps it in the rebuilt menu, so
+            // that Return acts on the entry the player chose.
+            int focused = -1;
+            for (int i = 0; i < kMenuEntries; ++i)
+                if (s.pCurrent->apButtons[i] && s.pCurrent->apButtons[i] == GetFocusControl())
+                    focused = i;
             ShowMenu(s.pCurrent);
+            if (focused >= 0 && s.pCurrent && s.pCurrent->apButtons[focused])
+                FocusEntry(s.pCurrent->apButtons[focused]);
+        }
         StoreVideoMode();
     }
     return 1;

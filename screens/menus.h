@@ -10,6 +10,7 @@
 #include "platform/window/window.h"
 
 class ANIMWINDOW;
+class ANIMOBJECT;
 class AC_BUTTON;
 class GRAPHIC;
 enum svcAnimWindow : int;
@@ -41,13 +42,15 @@ enum : LONG {
     mcShowTutorial = 523,
     mcStartAtLevel = 524,
     mcDisplayQuality = 525,
+    mcDifficulty = 540,
+    mcCheckPuzzle = 526,
 };
 
 // Commands of the main window that the menus post.
 constexpr WPARAM kMainQuit = 2;
 constexpr WPARAM kMainPauseBack = 4001;
 
-constexpr int kMenuEntries = 6;
+constexpr int kMenuEntries = 7;
 
 struct MENUTABLE {
     LONG fTitleLayout; // 1: the title layout; 0: the editor layout
@@ -75,6 +78,10 @@ struct MENUSTATE {
     BOOL fEnabled;     // the entries answer (not while a message box is shown)
     AC_BUTTON* pLanguage;
     GRAPHIC* apgrFlags[2]; // bitmaps 120 and 121, loaded on first use
+    // Over the 3D scene: the dark translucent panel behind the entries.
+    ANIMOBJECT* pPanel;
+    GRAPHIC* pgrPanel;
+    BOOL fOverScene; // the current menu is drawn over the scene, not the title
 };
 const MENUSTATE& Menus();
 
@@ -110,6 +117,20 @@ char* MenuEntryLabel(LONG command);
 // entry for a pulse counter.
 COLORREF MenuTextColour(LONG lHue, int i);
 COLORREF MenuHotColour(LONG lPulse);
+// The same over the 3D scene, where a dark panel lies behind the entries:
+// the glow is darker, and an entry's colour is made lighter where needed
+// until it stands out from the panel over a white scene and from the glow
+// by a contrast of at least kMenuContrast.
+COLORREF MenuTextColourOverScene(LONG lHue, int i);
+COLORREF MenuHotColourOverScene(LONG lPulse);
+constexpr double kMenuContrast = 4.5;
+// The panel's colour, its weight against the scene (of 256) and the colour
+// it gives over a white scene.
+constexpr COLORREF kclrMenuPanel = RGB(8, 8, 24);
+constexpr unsigned char kMenuPanelAlpha = 224;
+COLORREF MenuPanelOver(COLORREF under);
+// The rectangle the entries of the current menu cover; FALSE without a menu.
+BOOL MenuEntriesRect(RECT* prc);
 
 // A member of the frame chain: recolours the entries on svcawBeginFrame and
 // rebuilds the menu for the new size on svcawVideoMode. Returns 1.

@@ -31,7 +31,7 @@ constexpr COLORREF clrHintTitle = RGB(200, 240, 230);
 constexpr COLORREF clrHintText = RGB(170, 210, 200);
 constexpr COLORREF clrTutorialText = RGB(200, 240, 230);
 constexpr COLORREF clrSkipFace = RGB(120, 230, 140);
-constexpr COLORREF clrSkipText = RGB(200, 240, 230);
+constexpr COLORREF clrSkipText = RGB(0, 64, 24); // dark on the light face: contrast above 7:1
 
 // What is on screen now; null where nothing is shown.
 struct OVERLAYS {

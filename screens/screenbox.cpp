@@ -49,24 +49,39 @@ int PanelService(ANIMOBJECT*, svcAnimObject code, long lParam)
     return 1;
 }
 
+constexpr int kButtons = 3;
+// The box's hook comes before every other hook of the window.
+constexpr unsigned long kHookFirst = 1ul << 16;
+
 int AnswerOf(int button)
 {
     switch (s.nType) {
     case mbtOkCancel: return button == 0 ? mbaOk : mbaCancel;
     case mbtYesNo: return button == 0 ? mbaYes : mbaNo;
+    case mbtYesNoCancel: return button == 0 ? mbaYes : button == 1 ? mbaNo : mbaCancel;
     default: return mbaOk;
     }
+}
+
+// The last button: Cancel, No, or the single Close.
+int LastButton()
+{
+    int last = 0;
+    for (int i = 0; i < kButtons; ++i)
+        if (s.apButtons[i])
+            last = i;
+    return last;
 }
 
 // The answer of a box that is taken away without a choice.
 int DefaultAnswer()
 {
-    return s.apButtons[1] ? AnswerOf(1) : AnswerOf(0);
+    return AnswerOf(LastButton());
 }
 
 void Choose(int button)
 {
-    if (!s.pPanel || s.nAnswer || s.fClosing || button < 0 || button > 1 || !s.apButtons[button])
+    if (!s.pPanel || s.nAnswer || s.fClosing || button < 0 || button >= kButtons || !s.apButtons[button])
         return;
     s.nAnswer = AnswerOf(button);
 }
@@ -78,23 +93,48 @@ LRESULT ButtonCommand(HWND, UINT msg, WPARAM wParam, LPARAM)
     return 0;
 }
 
-LRESULT KeyHook(HWND, UINT msg, WPARAM wParam, LPARAM)
+void BoxKey(WPARAM key)
 {
-    if (msg != WM_KEYUP || !s.pPanel || s.nAnswer)
-        return 0;
-    switch (wParam) {
+    switch (key) {
     case VK_RETURN:
     case VK_SPACE:
     case 'J':
-    case 'Y': Choose(0); return 1;
-    case VK_ESCAPE:
+    case 'Y': Choose(0); break;
     case 'N':
-        if (!s.apButtons[1])
-            return 0;
-        Choose(1);
-        return 1;
-    default: return 0;
+        // No, or the Cancel of an OK/Cancel box.
+        if (s.apButtons[1])
+            Choose(1);
+        break;
+    case VK_ESCAPE:
+        // Cancel, or No where there is no Cancel; a Close box stays.
+        if (LastButton() > 0)
+            Choose(LastButton());
+        break;
+    default: break;
     }
+}
+
+// First of the window's hooks while the box is shown: it answers the box's
+// keys and keeps every key from what lies behind the box; the mouse reaches
+// only the panel and its buttons.
+LRESULT BoxHook(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!s.pPanel)
+        return 0;
+    if (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) {
+        // Keys released while the panel slides in are held but not answered.
+        if (msg == WM_KEYUP && !s.nAnswer && s.lStep == 50)
+            BoxKey(wParam);
+        return 1;
+    }
+    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
+        RECT panel{};
+        s.pPanel->GetRect(&panel);
+        const LONG x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+        const bool inside = x >= panel.left && x < panel.right && y >= panel.top && y < panel.bottom;
+        return inside ? 0 : 1;
+    }
+    return 0;
 }
 
 AC_BUTTON* MakeButton(ANIMWINDOW* w, LONG id, UINT idsLabel)
@@ -120,7 +160,7 @@ void PlaceButtons(LONG left, LONG top)
 {
     LONG x = left + kBoxWidth - 10;
     const LONG bottom = top + kBoxHeight - 7;
-    for (int i = 1; i >= 0; --i) {
+    for (int i = kButtons - 1; i >= 0; --i) {
         AC_BUTTON* b = s.apButtons[i];
         if (!b)
             continue;
@@ -206,25 +246,28 @@ int ScreenMessageBox(int type, LONG idText, const char* descriptor, ...)
     if (EditorHooks().pfnEnableControls)
         EditorHooks().pfnEnableControls(FALSE);
     s = SCREENBOX{};
-    s.nType = std::clamp(type, static_cast<int>(mbtClose), static_cast<int>(mbtYesNo));
+    s.nType = std::clamp(type, static_cast<int>(mbtClose), static_cast<int>(mbtYesNoCancel));
     s.pszText = text;
     s.hFont = FontFromSpec(TextId(idsBoxFont));
     s.pPanel = new ANIMOBJECT(w, kPanelDepth, &PanelService, 0);
     const LONG left = (w->GetWidth() - kBoxWidth) / 2;
     RECT r{left, -kBoxHeight, left + kBoxWidth, 0};
     s.pPanel->SetRect(&r);
-    static const UINT kFirst[] = {112, 41, 39}, kSecond[] = {0, 42, 40};
+    static const UINT kFirst[] = {112, 41, 39, 39}, kSecond[] = {0, 42, 40, 40};
     s.apButtons[0] = MakeButton(w, kBoxFirstButton, kFirst[s.nType]);
     if (s.nType != mbtClose)
         s.apButtons[1] = MakeButton(w, kBoxSecondButton, kSecond[s.nType]);
+    if (s.nType == mbtYesNoCancel)
+        s.apButtons[2] = MakeButton(w, kBoxThirdButton, 42);
     PlaceButtons(left, -kBoxHeight);
     w->EndFrame();
 
+    // The box holds the keys and the mouse from its first frame on.
+    w->SetHook(&BoxHook, kHookFirst | 0xFFFF);
     const int fRunning = PlaySlide(w, 1);
     // Without the slide's frame service the panel is put in place here.
     if (fRunning && s.pPanel && s.lStep != 50)
         Slide(w, 50);
-    w->SetHook(&KeyHook, 1);
     while (fRunning && s.pPanel) {
         if (s.nAnswer) {
             s.fClosing = TRUE;
@@ -234,7 +277,7 @@ int ScreenMessageBox(int type, LONG idText, const char* descriptor, ...)
         if (!w->Animate(1))
             break;
     }
-    w->RemoveHook(&KeyHook);
+    w->RemoveHook(&BoxHook);
     const int answer = s.nAnswer ? s.nAnswer : DefaultAnswer();
     // A slide cut short (the loop was stopped) or not driven takes the box
     // away at once.
@@ -257,6 +300,11 @@ bool AskScreenYesNo(LONG idText)
     return ScreenMessageBox(mbtYesNo, idText, nullptr) == mbaYes;
 }
 
+int AskScreenYesNoCancel(LONG idText)
+{
+    return ScreenMessageBox(mbtYesNoCancel, idText, nullptr);
+}
+
 int MessageBoxService(ANIMWINDOW* window, svcAnimWindow code, unsigned wParam, long lParam)
 {
     if (code == svcawSequence && wParam == kSlide && s.pPanel && window)
@@ -270,4 +318,6 @@ void MessageBoxCommand(LONG id)
         Choose(0);
     else if (id == kBoxSecondButton)
         Choose(1);
+    else if (id == kBoxThirdButton)
+        Choose(2);
 }

@@ -16,6 +16,7 @@ enum : int {
     mbtClose = 0,    // one button, Close
     mbtOkCancel = 1, // OK, Cancel
     mbtYesNo = 2,    // Yes, No
+    mbtYesNoCancel = 3, // Yes, No, Cancel
 };
 enum : int {
     mbaOk = 1,
@@ -23,16 +24,21 @@ enum : int {
     mbaYes = 6,
     mbaNo = 7,
 };
-// Identifiers of the two buttons (also the main window's commands for them).
+// Identifiers of the buttons (the first two are also the main window's
+// commands for them).
 constexpr LONG kBoxFirstButton = 4002;
 constexpr LONG kBoxSecondButton = 4003;
+constexpr LONG kBoxThirdButton = 4006;
 // The panel's size.
 constexpr LONG kBoxWidth = 350;
 constexpr LONG kBoxHeight = 115;
 
 // Shows the box with the text of a string id formatted with the arguments
 // the descriptor describes (null: none) and returns the answer: 1 for a
-// Close box; 1 or 2 for OK and Cancel; 6 or 7 for Yes and No. Returns 0 when
+// Close box; 1 or 2 for OK and Cancel; 6 or 7 for Yes and No; 6, 7 or 2 for
+// Yes, No and Cancel. While the box is shown it holds the keyboard and the
+// mouse: nothing behind it sees a key, and only the panel sees the mouse.
+// Returns 0 when
 // there is no animation window or a box is already shown. When the frame
 // loop is stopped (a quit) the box goes at once and answers Close, Cancel or
 // No.
@@ -41,16 +47,18 @@ int ScreenMessageBox(int type, LONG idText, const char* descriptor, ...);
 void ShowScreenMessage(LONG idText);
 // A Yes/No box: true for Yes.
 bool AskScreenYesNo(LONG idText);
+// A Yes/No/Cancel box: mbaYes, mbaNo or mbaCancel.
+int AskScreenYesNoCancel(LONG idText);
 
 // A member of the frame chain: moves the panel on each svcawSequence with
 // wParam 50 while a box is shown. Returns 1.
 int MessageBoxService(ANIMWINDOW* window, svcAnimWindow code, unsigned wParam, long lParam);
-// The main window's commands 4002 and 4003 choose the first or second button.
+// The commands 4002, 4003 and 4006 choose the first, second or third button.
 void MessageBoxCommand(LONG id);
 
 struct SCREENBOX {
     ANIMOBJECT* pPanel; // null: no box
-    AC_BUTTON* apButtons[2];
+    AC_BUTTON* apButtons[3];
     char* pszText;
     HFONT hFont;
     int nType;

@@ -4,6 +4,7 @@
 #include "anim/animwin.h"
 #include "game/flow.h"
 #include "game/game.h"
+#include "platform/clock/clock.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/gdi/gdi.h"
 #include "support/fontdesc.h"
@@ -23,6 +24,8 @@ struct STATUSVIEW {
     LONG lLevel, lPuzzle, lLives, lMines, lScore, lHighScore;
     BOOL fTesting, fTutorial;
     WORD wLanguage;
+    DWORD dwDifficulty;
+    unsigned uNotice; // counts the notices shown and taken away
     bool operator==(const STATUSVIEW&) const = default;
 };
 
@@ -46,6 +49,12 @@ struct STATUSBARS {
     STATUSVIEW Texted{};
     bool fTextsMade = false;
     STATUSTEXTS Texts{};
+    // The notice in the top bar and when it goes; fNoticeBar: the top bar
+    // was made for the notice alone, on a screen without bars.
+    char szNotice[2 * kStatusTextChars] = {};
+    DWORD dwNoticeEnd = 0;
+    unsigned uNotice = 0;
+    bool fNoticeBar = false;
 };
 
 STATUSBARS& S()
@@ -64,7 +73,9 @@ STATUSVIEW CurrentView()
                       g.lHighScore,
                       g.ActivePuzzle.bTesting ? TRUE : FALSE,
                       g.fTutorial ? TRUE : FALSE,
-                      GetLanguage()};
+                      GetLanguage(),
+                      g.Settings.dwDifficulty,
+                      S().uNotice};
 }
 
 // A string of the table with its inserts filled, into a fixed buffer; empty
@@ -147,7 +158,11 @@ void PaintBar(HDC hdc, bool fTop)
     const STATUSTEXTS& t = CurrentTexts();
     HGDIOBJ oldFont = s.hFont ? SelectObject(hdc, s.hFont) : nullptr;
     SetBkMode(hdc, TRANSPARENT);
-    if (fTop) {
+    if (fTop && s.szNotice[0]) {
+        DrawLine(hdc, 5, w - 3, h - 4, s.hpenLine);
+        DrawLine(hdc, 4, w - 4, h - 3, s.hpenShadow);
+        DrawBarText(hdc, w / 2, 0, alCentre, clrStatusNotice, s.szNotice);
+    } else if (fTop) {
         DrawLine(hdc, 5, w - 3, h - 4, s.hpenLine);
         DrawLine(hdc, 4, w - 4, h - 3, s.hpenShadow);
         DrawBarText(hdc, 5, 0, alLeft, clrStatusLevel, t.szLevel);
@@ -158,6 +173,7 @@ void PaintBar(HDC hdc, bool fTop)
         DrawLine(hdc, 4, w - 4, 4, s.hpenShadow);
         DrawBarText(hdc, 5, h, alLeft, clrStatusLives, t.szLives);
         DrawBarText(hdc, w - 5, h, alRight, clrStatusMines, t.szMines);
+        DrawBarText(hdc, w / 2, h, alCentre, clrStatusDifficulty, t.szDifficulty);
     }
     if (oldFont)
         SelectObject(hdc, oldFont);
@@ -298,6 +314,10 @@ void GetStatusTexts(STATUSTEXTS* p)
         FormatInto(p->szLives, idsStatusLives, "%ld", g.lLives);
         if (g.lMinesRemaining != -1)
             FormatInto(p->szMines, idsStatusMines, "%ld", g.lMinesRemaining);
+        // Play at another difficulty than Normal says so.
+        const DWORD difficulty = g.Settings.dwDifficulty;
+        if (difficulty != diffNormal && difficulty <= diffImpossible)
+            FormatInto(p->szDifficulty, idsStatusDifficulty, "%m", static_cast<DWORD>(idsDifficultyEasy - difficulty));
     }
 }
 
@@ -333,6 +353,7 @@ void RemoveStatusBars()
     }
     s.aPixels = {};
     s.fTextsMade = false;
+    s.fNoticeBar = false;
 }
 
 void RebuildStatusBars()
@@ -363,10 +384,51 @@ void RebuildStatusBars()
 
 void RefreshStatus()
 {
-    if (InGameOrEditor(g.lGameState))
+    if (InGameOrEditor(g.lGameState)) {
         RebuildStatusBars();
-    else
+    } else {
         RemoveStatusBars();
+        // A notice keeps its bar on any screen until its time is up.
+        if (S().szNotice[0] && S().pWindow) {
+            RebuildStatusBars();
+            delete S().pBottom;
+            S().pBottom = nullptr;
+            S().fNoticeBar = true;
+        }
+    }
+}
+
+void ShowStatusNotice(const char* pszText, DWORD dwMilliseconds)
+{
+    STATUSBARS& s = S();
+    if (!pszText || !*pszText)
+        return;
+    std::strncpy(s.szNotice, pszText, sizeof s.szNotice - 1);
+    s.szNotice[sizeof s.szNotice - 1] = '\0';
+    s.dwNoticeEnd = GetTickCount() + dwMilliseconds;
+    ++s.uNotice;
+    if (!s.pTop)
+        RefreshStatus();
+}
+
+const char* StatusNotice()
+{
+    return S().szNotice[0] ? S().szNotice : nullptr;
+}
+
+int StatusNoticeService(ANIMWINDOW*, int code)
+{
+    STATUSBARS& s = S();
+    // Ticks wrap: the time is up once the difference is no longer negative.
+    if (code == svcawBeginFrame && s.szNotice[0] && static_cast<std::int32_t>(GetTickCount() - s.dwNoticeEnd) >= 0) {
+        s.szNotice[0] = '\0';
+        ++s.uNotice;
+        if (s.fNoticeBar) {
+            s.fNoticeBar = false;
+            RefreshStatus();
+        }
+    }
+    return 1;
 }
 
 LONG StatusBarHeight()

@@ -29,6 +29,10 @@ constexpr UINT idsStatusMines = 25;     // "Mines Remaining: %1"
 constexpr UINT idsStatusEditLevel = 50; // "Edit Level %1, Puzzle %2"
 constexpr UINT idsStatusTestLevel = 66; // "Test Level %1, Puzzle %2"
 constexpr UINT idsStatusTutorial = 75;  // "Tutorial"
+constexpr UINT idsStatusDifficulty = 162; // "Difficulty: %1"
+constexpr UINT idsDifficultyEasy = 33;    // "Easy"; Normal 32, Hard 31, Impossible 30
+constexpr UINT idsScreenshotSaved = 161;  // "Screenshot saved: %1"
+constexpr DWORD kScreenshotNoticeMs = 2000;
 
 // Colours of the bars' lines and texts.
 constexpr COLORREF clrStatusLine = RGB(146, 245, 141);
@@ -38,6 +42,8 @@ constexpr COLORREF clrStatusHighScore = RGB(251, 77, 147);
 constexpr COLORREF clrStatusScore = RGB(104, 121, 248);
 constexpr COLORREF clrStatusLives = RGB(245, 247, 115);
 constexpr COLORREF clrStatusMines = RGB(77, 249, 251);
+constexpr COLORREF clrStatusDifficulty = RGB(255, 176, 96);
+constexpr COLORREF clrStatusNotice = RGB(255, 255, 255);
 
 constexpr int kStatusTextChars = 128;
 
@@ -49,6 +55,7 @@ struct STATUSTEXTS {
     char szScore[kStatusTextChars];     // top bar, right
     char szLives[kStatusTextChars];     // bottom bar, left
     char szMines[kStatusTextChars];     // bottom bar, right
+    char szDifficulty[kStatusTextChars]; // bottom bar, middle: only when not Normal
     BOOL fBottomBar;
 };
 void GetStatusTexts(STATUSTEXTS* pTexts);
@@ -76,5 +83,15 @@ void RemoveStatusBars();
 void RefreshStatus();
 // Height of the top bar, 0 without bars.
 LONG StatusBarHeight();
+
+// A short line (e.g. where a screenshot went) shown alone in the top bar for
+// the given milliseconds; on a screen without bars a top bar is shown for
+// it meanwhile. A new notice replaces the one shown.
+void ShowStatusNotice(const char* pszText, DWORD dwMilliseconds);
+// The notice shown now, or null.
+const char* StatusNotice();
+// A member of the frame chain: takes the notice away once its time is up.
+// Returns 1.
+int StatusNoticeService(ANIMWINDOW* pWindow, int code);
 // Height of the bottom bar, 0 when it is not shown.
 LONG StatusBottomBarHeight();

@@ -26,6 +26,7 @@
 #include "shell/settings.h"
 #include "shell/videomode.h"
 #include "sound/dxsound.h"
+#include "support/format.h"
 #include "support/sysmsgbox.h"
 #include "support/textres.h"
 
@@ -172,6 +173,7 @@ HACCEL VarnoAccelerators()
             {FVIRTKEY | FALT, VK_F4, cmdQuit},
             {FVIRTKEY, VK_F7, cmdNothing},
             {FVIRTKEY, VK_F12, cmdScreenshot},
+            {FVIRTKEY, VK_TAB, cmdSkipTutorial},
         };
         g.App.hAccel = CreateAcceleratorTableA(kEntries, static_cast<int>(std::size(kEntries)));
     }
@@ -214,6 +216,10 @@ void PauseOrBack()
 
 void HandleMainCommand(WORD id)
 {
+    // An on-screen message box holds the keys: Escape, F10 and Tab do not
+    // reach the screen behind it.
+    if (ScreenBox().pPanel && (id == cmdPauseBack || id == cmdSkipTutorial))
+        return;
     switch (id) {
     case cmdQuit:
         RequestQuit();
@@ -231,9 +237,16 @@ void HandleMainCommand(WORD id)
     case cmdMessageBox2:
         MessageBoxCommand(id);
         break;
-    case cmdScreenshot:
-        SaveScreenshot();
+    case cmdScreenshot: {
+        // Where the picture went shows in the top bar for two seconds.
+        const std::string path = SaveScreenshot();
+        if (!path.empty()) {
+            char* line = FormatText(TextId(idsScreenshotSaved), "%s", path.c_str());
+            ShowStatusNotice(line, kScreenshotNoticeMs);
+            ReleaseText(line);
+        }
         break;
+    }
     default:
         break;
     }
@@ -251,6 +264,8 @@ int VarnoFrameCallback(ANIMWINDOW* window, svcAnimWindow code, unsigned wParam, 
     if (!OverlayService(window, code, wParam, lParam))
         return 0;
     if (!MenuService(window, code, wParam, lParam))
+        return 0;
+    if (!StatusNoticeService(window, code))
         return 0;
     if (!IntroService(window, code))
         return 0;

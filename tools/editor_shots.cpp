@@ -197,6 +197,31 @@ int main(int argc, char** argv)
     Frames(20);
     Shot("editor_1024");
 
+    // The largest field, 10 by 15, with cubes in the corners of the
+    // formation, seen whole beside the menu at 1024x768 and at 640x480.
+    auto largest = [](const char* name) {
+        PUZZLE p = NewPuzzleValues(1, 1);
+        p.lWidth = kMaxWidth;
+        p.lLength = kMaxLength;
+        for (LONG z : {LONG{0}, LONG{kFormationRows - 1}})
+            for (LONG x : {LONG{0}, LONG{kMaxWidth - 1}})
+                p.aFormation[z][x] = ckBlue;
+        LoadIntoEditor(1, 1, &p);
+        const POINT corner = CellPixel(kMaxWidth - 1, kFormationRows - 1);
+        Mouse(WM_MOUSEMOVE, corner.x, corner.y);
+        Frames(20);
+        Shot(name);
+    };
+    largest("editor_10x15_1024");
+    g.Editor.bModified = FALSE;
+    QuitEditor();
+    ShowMainMenu();
+    Display->SetVideoMode(640, 480, 32, amFlip);
+    g_width = 640;
+    g_height = 480;
+    MenuCommand(mcEditPuzzles);
+    largest("editor_10x15_640");
+
     g.Editor.bModified = FALSE;
     QuitEditor();
     ReleaseMenus();

@@ -279,6 +279,13 @@ void Present(const std::uint32_t* pixels, int width, int height, int pitchPixels
         s.texH = height;
         if (!s.texture)
             return;
+        // The picture is scaled to the screen by filtering, not by picking
+        // the nearest pixel: at a scale that is no whole number, picking
+        // doubles some columns and not others, so that a one-pixel gap in a
+        // small text (between "e" and "l" of "Level") shows two pixels wide
+        // and the word looks split. Filtering keeps every gap as wide as the
+        // others.
+        SDL_SetTextureScaleMode(s.texture, SDL_ScaleModeLinear);
     }
     SDL_UpdateTexture(s.texture, nullptr, s.picture.data(), width * 4);
     DrawPicture();

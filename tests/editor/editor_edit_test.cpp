@@ -3,6 +3,8 @@
 // and the keys.
 #include "editor_support.h"
 
+#include "platform/d3drm/rmmath.h"
+
 using namespace edtest;
 
 namespace {
@@ -31,11 +33,21 @@ TEST_F(EditorTest, OpensAtTheLastPuzzlePlayedWithItsCubesFloorAndCamera)
     EXPECT_EQ(g.ActivePuzzle.lWidth, 7);
     EXPECT_EQ(g.ActivePuzzle.lLength, 8);
 
+    // The camera looks down the field from high above its far end, placed
+    // so that the whole field lies between the menu and the panel.
     D3DVECTOR camera{};
     aw->Get3dCameraFrame()->GetPosition(aw->Get3dRootFrame(), &camera);
-    EXPECT_NEAR(camera.x, 0, 1e-4);
-    EXPECT_NEAR(camera.y, 13.2, 1e-4);
-    EXPECT_NEAR(camera.z, -11.1, 1e-4);
+    EXPECT_GT(camera.y, 5);
+    EXPECT_LT(camera.z, -8);
+    const D3DVECTOR dir = rmmath::Normalize(rmmath::Sub(g.Render.vecCameraTarget, g.Render.vecCameraSource));
+    EXPECT_NEAR(dir.y / dir.z, -0.9 / 0.4, 1e-3);
+    const RECT free = EditorFreeArea(kWidth, kHeight);
+    for (POINT p : {SquarePixel(0, 0), SquarePixel(6, 0), SquarePixel(0, 7), SquarePixel(6, 7)}) {
+        EXPECT_GE(p.x, free.left);
+        EXPECT_LT(p.x, free.right);
+        EXPECT_GE(p.y, free.top);
+        EXPECT_LT(p.y, free.bottom);
+    }
     EXPECT_EQ(record.menusShown, 0);
 }
 

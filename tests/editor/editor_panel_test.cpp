@@ -344,7 +344,7 @@ TEST_F(ControlPanel, ARealMessageBoxRestsThePanelUntilItHasGone)
     SetMenuWindow(aw);
     InstallEditorLinks();
     const EDITORSEAMS seams = EditorSeams();
-    EditorSeams() = EDITORSEAMS{aw, &Ask, &ShowScreenMessage, &ShowMenu, &RemoveMenu, nullptr};
+    EditorSeams() = EDITORSEAMS{aw, &Ask, &ShowScreenMessage, &ShowMenu, &RemoveMenu, nullptr, nullptr, nullptr, nullptr};
     Open(1, 1);
     ClickControl(idEditorLonger);
     ASSERT_EQ(g.Editor.Puzzle.lLength, 10);

@@ -72,7 +72,7 @@ protected:
         clock_control::UseSteppedClock(10000);
         window_system::Reset();
         input_store::Reset();
-        const TestWindows t = OpenTestWindows("EditorTestMain", &MainProc, kWidth, kHeight, &NoService);
+        const TestWindows t = OpenTestWindows("EditorTestMain", &MainProc, m_width, m_height, &NoService);
         main = t.main;
         child = t.child;
         aw = t.aw;
@@ -86,7 +86,7 @@ protected:
 
         record = RECORD{};
         g_record = &record;
-        EditorSeams() = EDITORSEAMS{aw, &Ask, &Message, &ShowMenu, &RemoveMenu, nullptr};
+        EditorSeams() = EDITORSEAMS{aw, &Ask, &Message, &ShowMenu, &RemoveMenu, nullptr, nullptr, nullptr, nullptr};
         EditorPanelOps() = EDITORPANELOPS{};
         ZephaneSetAssertFunction(&Check);
         failedChecks().clear();
@@ -215,6 +215,10 @@ protected:
     }
     std::string FileText() const { return testfs::ReadText(levelFile); }
 
+    // The animation window's size; a test of another mode sets it in its
+    // constructor.
+    int m_width = kWidth;
+    int m_height = kHeight;
     testfs::TempFolder folder;
     std::string levelFile;
     RECORD record;

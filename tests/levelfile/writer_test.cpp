@@ -221,3 +221,88 @@ TEST(LevelWriter, ALargeListRoundTrips)
     }
     ReleaseLevelList(&back);
 }
+
+// Comments of a designer's file stay where they stood: whole lines before
+// the level or puzzle (or value) that follows them, a comment at the end of
+// a line on that line, and the notes at the end of the file.
+TEST(LevelWriter, CommentsStayWhereTheyStood)
+{
+    const char* source = "; header line one\n"
+                         ";\n"
+                         "; header line two\n"
+                         "\n"
+                         "; level 1 banner\n"
+                         "Level {\n"
+                         "   Width = 5 ; five wide\n"
+                         "   Length = 9\n"
+                         "   ; first puzzle: one Gray cube\n"
+                         "   Puzzle {\n"
+                         "      Mines = 2 // two to spare\n"
+                         "      Cubes {\n"
+                         "         - n - - - ; the cube\n"
+                         "      }\n"
+                         "   }\n"
+                         "   ; after the last puzzle\n"
+                         "}\n"
+                         "; the end\n";
+    LEVELLIST list{};
+    ASSERT_TRUE(ParseLevelText(source, &list));
+    ASSERT_NE(list.pComments, nullptr);
+    const std::string text = Build(&list);
+    EXPECT_EQ(text, "; header line one\r\n"
+                    ";\r\n"
+                    "; header line two\r\n"
+                    "\r\n"
+                    "; level 1 banner\r\n"
+                    "Level {\r\n"
+                    "   Width = 5 ; five wide\r\n"
+                    "   Length = 9\r\n"
+                    "\r\n"
+                    "   ; first puzzle: one Gray cube\r\n"
+                    "   Puzzle {\r\n"
+                    "      Width = 5\r\n"
+                    "      Length = 9\r\n"
+                    "      Mines = 2 // two to spare\r\n"
+                    "      Cubes {\r\n"
+                    "         - n - - - ; the cube\r\n"
+                    "      }\r\n"
+                    "   }\r\n"
+                    "\r\n"
+                    "   ; after the last puzzle\r\n"
+                    "}\r\n"
+                    "\r\n"
+                    "; the end\r\n");
+    // Read and written again, nothing moves.
+    LEVELLIST back{};
+    ASSERT_TRUE(ParseLevelText(text.c_str(), &back));
+    EXPECT_EQ(Build(&back), text);
+    ReleaseLevelList(&back);
+    ReleaseLevelList(&list);
+    EXPECT_EQ(list.pComments, nullptr);
+}
+
+TEST(LevelWriter, CommentsOfLinesNotWrittenGoBeforeTheNextLine)
+{
+    // A speed of 0 under a level speed of 0 and an empty last row are not
+    // written; their comments are kept on the next line that is.
+    const char* source = "Level { Puzzle {\n"
+                         "  Speed = 0 ; no hurry\n"
+                         "  Mines = 1\n"
+                         "  Cubes { n - - - - -\n"
+                         "          - - - - - - ; spare row\n"
+                         "  } } }\n";
+    LEVELLIST list{};
+    ASSERT_TRUE(ParseLevelText(source, &list));
+    const std::string text = Build(&list);
+    EXPECT_NE(text.find("      ; no hurry\r\n      Mines = 1\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("        ; spare row\r\n      }\r\n"), std::string::npos) << text;
+    ReleaseLevelList(&list);
+}
+
+TEST(LevelWriter, ATextWithoutCommentsKeepsNone)
+{
+    LEVELLIST list{};
+    ASSERT_TRUE(ParseLevelText("Level { Puzzle { Mines = 1 Cubes { n } } }", &list));
+    EXPECT_EQ(list.pComments, nullptr);
+    ReleaseLevelList(&list);
+}

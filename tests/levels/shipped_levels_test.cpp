@@ -222,3 +222,41 @@ TEST_F(ShippedLevels, EveryPuzzleHasOneSolutionLine)
 }
 
 }  // namespace
+
+// Saving the shipped file changes no comment: every comment line of the
+// file is written again, in its order, and a second round trip gives the
+// same text.
+TEST_F(ShippedLevels, SavingKeepsEveryCommentInItsOrder)
+{
+    char* written = BuildLevelText(&m_list);
+    ASSERT_NE(written, nullptr);
+    const std::string text = written;
+    std::free(written);
+    auto comments = [](const std::string& t) {
+        std::vector<std::string> out;
+        std::size_t start = 0;
+        while (start < t.size()) {
+            std::size_t end = t.find('\n', start);
+            if (end == std::string::npos)
+                end = t.size();
+            std::string line = t.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            const std::size_t mark = line.find(';');
+            if (mark != std::string::npos)
+                out.push_back(line.substr(mark));
+            start = end + 1;
+        }
+        return out;
+    };
+    const std::vector<std::string> before = comments(ReadWhole(m_path));
+    ASSERT_FALSE(before.empty());
+    EXPECT_EQ(comments(text), before);
+    LEVELLIST again{};
+    ASSERT_TRUE(ParseLevelText(text.c_str(), &again));
+    char* twice = BuildLevelText(&again);
+    ASSERT_NE(twice, nullptr);
+    EXPECT_EQ(std::string(twice), text);
+    std::free(twice);
+    ReleaseLevelList(&again);
+}

@@ -6,7 +6,9 @@
 #include "editor/editor.h"
 #include "game/flow.h"
 #include "game/game.h"
+#include "game/field.h"
 #include "screens/ac_button.h"
+#include "screens/acpaint.h"
 #include "screens/editorhooks.h"
 #include "screens/menuhooks.h"
 #include "screens/menus.h"
@@ -333,7 +335,7 @@ TEST_F(Menu, EditPuzzlesShowsTheEditorMenuAndQuitEditorComesBackToTheMainMenu)
 
     // With the editor connected its entries are called.
     EditorHooks().pfnOpenEditor = [] { ++g_editorOpened; };
-    EditorHooks().pfnCloseEditor = [] { ++g_editorClosed; };
+    EditorHooks().pfnCloseEditor = [] { ++g_editorClosed; return TRUE; };
     MenuCommand(mcEditPuzzles);
     MenuCommand(mcPreviousMenu);
     EXPECT_EQ(g_editorOpened, 1);
@@ -405,4 +407,106 @@ TEST_F(Menu, WithTheEditorLinkedItsCommandsRunTheRealEditor)
     EXPECT_EQ(g.lGameState, gsMenu);
     EXPECT_EQ(Menus().pCurrent, &MainMenu);
     EditorSeams() = EDITORSEAMS{};
+}
+
+TEST_F(Menu, AfterAModeChangeTheChosenEntryKeepsTheFocus)
+{
+    ShowMenu(&VideoMenu);
+    KeyUp(VK_DOWN); // from the first entry on to Lower Resolution
+    ASSERT_EQ(GetFocusControl(), VideoMenu.apButtons[1]);
+    aw->CallService(svcawVideoMode, 0, 0);
+    EXPECT_EQ(GetFocusControl(), VideoMenu.apButtons[1]);
+    EXPECT_TRUE(VideoMenu.apButtons[1]->fSelected());
+    g_steps.clear();
+    KeyUp(VK_RETURN);
+    EXPECT_EQ(g_steps, (std::vector<std::pair<int, int>>{{-1, 0}}));
+}
+
+TEST_F(Menu, DifficultyCyclesIsStoredAndReadByTheRules)
+{
+    g.Settings.dwDifficulty = diffNormal;
+    ShowMenu(&OptionsMenu);
+    std::vector<std::string> seen{Label(OptionsMenu, mcDifficulty)};
+    for (int i = 0; i < 4; ++i) {
+        MenuCommand(mcDifficulty);
+        seen.push_back(Label(OptionsMenu, mcDifficulty));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"  Difficulty (Now Normal)   ", "  Difficulty (Now Hard)   ",
+                                              "  Difficulty (Now Impossible)   ", "  Difficulty (Now Easy)   ",
+                                              "  Difficulty (Now Normal)   "}));
+    MenuCommand(mcDifficulty);
+    ASSERT_EQ(g.Settings.dwDifficulty, static_cast<DWORD>(diffHard));
+    // Stored at once, and the rules roll faster at Hard than at Normal.
+    g.Settings.dwDifficulty = diffEasy;
+    ASSERT_TRUE(LoadSettings());
+    EXPECT_EQ(g.Settings.dwDifficulty, static_cast<DWORD>(diffHard));
+    LONG hardRoll = 0, hardPause = 0, normalRoll = 0, normalPause = 0;
+    ComputeRollTimes(0, g.Settings.dwDifficulty, &hardRoll, &hardPause);
+    ComputeRollTimes(0, diffNormal, &normalRoll, &normalPause);
+    EXPECT_LT(hardRoll + hardPause, normalRoll + normalPause);
+
+    SetLanguage(LANG_ESPERANTO_TEXTS);
+    RefreshMenuEntry(mcDifficulty);
+    EXPECT_EQ(Label(OptionsMenu, mcDifficulty), "  Malfacileco (Nun Malfacila)   ");
+    // Seven entries still end above the bottom of the screen.
+    RECT all{};
+    ASSERT_TRUE(MenuEntriesRect(&all));
+    EXPECT_LE(all.bottom, kHeight);
+}
+
+// Over the scene, the entries lie on a dark translucent panel: measured on
+// the pixels over a white field, every entry's text stands out from what is
+// behind it by at least 4.5:1, the focused entry's too.
+TEST_F(Menu, OverTheSceneTheEntriesStandOnAPanelOfEnoughContrast)
+{
+    ASSERT_EQ(aw->SetBackground(RGB(255, 255, 255), 0, 0, 0x80000000, 0x80000000), 1);
+    g.lGameState = gsPaused;
+    ShowMenu(&PauseMenu);
+    ASSERT_NE(Menus().pPanel, nullptr);
+    KeyUp(VK_UP); // the last entry glows
+    for (int frame = 0; frame < 120; frame += 40) {
+        Frames(40);
+        RECT all{};
+        ASSERT_TRUE(MenuEntriesRect(&all));
+        // Between the entries: the panel over white.
+        const std::uint32_t gap = Shown(all.left + 2, all.top - 2);
+        const COLORREF panel = RGB((gap >> 16) & 0xFF, (gap >> 8) & 0xFF, gap & 0xFF);
+        EXPECT_GE(acpaint::Contrast(panel, RGB(255, 255, 255)), 10.0);
+        for (AC_BUTTON* b : PauseMenu.apButtons) {
+            if (!b)
+                continue;
+            RECT r{};
+            b->GetRect(&r);
+            // What is behind the text: the panel, or the glow of the focused entry.
+            const std::uint32_t back = Shown(r.left + 3, r.top + 3);
+            const COLORREF behind = RGB((back >> 16) & 0xFF, (back >> 8) & 0xFF, back & 0xFF);
+            double best = 1;
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x) {
+                    const std::uint32_t p = Shown(x, y);
+                    best = std::max(best, acpaint::Contrast(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF), behind));
+                }
+            EXPECT_GE(best, kMenuContrast) << b->Text();
+        }
+    }
+    // Over the black title screen the menus stay as they were: no panel.
+    g.lGameState = gsMenu;
+    ShowMainMenu();
+    EXPECT_EQ(Menus().pPanel, nullptr);
+    EXPECT_EQ(MainMenu.apButtons[0]->GetColor(acText), MenuTextColour(Menus().lHue, 0));
+}
+
+TEST(MenuColours, OverTheSceneEveryHueKeepsItsContrast)
+{
+    const COLORREF panel = MenuPanelOver(RGB(255, 255, 255));
+    for (LONG hue = 0; hue < 200; ++hue)
+        for (int i = 0; i < kMenuEntries; ++i) {
+            const COLORREF c = MenuTextColourOverScene(hue, i);
+            EXPECT_GE(acpaint::Contrast(c, panel), kMenuContrast) << hue << " " << i;
+            for (LONG pulse = 0; pulse < 1000; pulse += 50)
+                EXPECT_GE(acpaint::Contrast(c, MenuHotColourOverScene(pulse)), kMenuContrast) << hue << " " << pulse;
+        }
+    // White on black is 21:1; a colour against itself 1:1.
+    EXPECT_NEAR(acpaint::Contrast(RGB(255, 255, 255), RGB(0, 0, 0)), 21.0, 1e-9);
+    EXPECT_NEAR(acpaint::Contrast(RGB(90, 20, 200), RGB(90, 20, 200)), 1.0, 1e-9);
 }

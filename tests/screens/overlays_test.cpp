@@ -10,6 +10,7 @@
 #include "game/hint.h"
 #include "screens/ac_button.h"
 #include "screens/menus.h"
+#include "screens/acpaint.h"
 #include "screens/overlays.h"
 #include "shell/settings.h"
 #include "support/textres.h"
@@ -219,7 +220,7 @@ TEST_F(Overlay, TutorialLinesAndButtonComeAndGoWithTheDisplay)
     ASSERT_NE(o.pSkip, nullptr);
     EXPECT_EQ(std::string(o.pTutorialUpper->Text()), "The object of the game is to destroy all the cubes,");
     EXPECT_EQ(std::string(o.pTutorialLower->Text()), "before they fall off the end of the playing field.");
-    EXPECT_EQ(std::string(o.pSkip->Text()), " Skip Tutorial ");
+    EXPECT_EQ(std::string(o.pSkip->Text()), " Skip Tutorial (Tab) ");
     EXPECT_EQ(o.pSkip->GetId(), kSkipTutorialCommand);
     EXPECT_EQ(o.pSkip->GetStyle(), static_cast<DWORD>(bsCentred));
     EXPECT_EQ(o.pSkip->Object()->GetDepth(), kSkipButtonDepth);
@@ -363,7 +364,7 @@ TEST_F(Overlay, TextsFollowALanguageSwitch)
     EXPECT_EQ(std::string(o.pTutorialUpper->Text()), Text(81));
     EXPECT_EQ(std::string(o.pTutorialLower->Text()), Text(82));
     EXPECT_EQ(std::string(o.pSkip->Text()), Text(idsSkipTutorial));
-    EXPECT_EQ(std::string(o.pSkip->Text()), " Preterlasu Lernilon ");
+    EXPECT_EQ(std::string(o.pSkip->Text()), " Preterlasu Lernilon (Tab) ");
     ExpectHintLayout(640, 480);
     ExpectTutorialLayout(640, 480);
 
@@ -382,3 +383,8 @@ TEST_F(Overlay, TextsFollowALanguageSwitch)
 }
 
 } // namespace
+
+TEST(SkipButton, ItsTextStandsOutFromItsFace)
+{
+    EXPECT_GE(acpaint::Contrast(clrSkipText, clrSkipFace), 4.5);
+}

@@ -208,3 +208,80 @@ TEST_F(Box, WithoutTheSlideServiceTheBoxStillOpensAndCloses)
     EXPECT_EQ(ScreenMessageBox(mbtClose, 38, nullptr), mbaOk);
     EXPECT_EQ(aw->FindObject(nullptr), nullptr);
 }
+
+namespace {
+std::vector<UINT> g_behind; // input that reached a hook behind the box
+LRESULT BehindHook(HWND, UINT msg, WPARAM, LPARAM)
+{
+    if ((msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST))
+        g_behind.push_back(msg);
+    return 0;
+}
+} // namespace
+
+// While the box is shown nothing behind it sees a key or the mouse: a hook
+// of the window (as the menus' and the editor's are) gets none of them.
+TEST_F(Box, TheBoxHoldsEveryKeyAndTheMouseOutsideItsPanel)
+{
+    g_behind.clear();
+    aw->SetHook(&BehindHook, 0xFFFF);
+    KeyUp(VK_DOWN);
+    ASSERT_EQ(g_behind.size(), 1u); // the hook works without a box
+    g_behind.clear();
+    int stage = 0;
+    g_onIdle = [&] {
+        if (!Waiting() || stage++ != 0)
+            return;
+        SendMessageA(m_child, WM_KEYDOWN, VK_ESCAPE, 0);
+        KeyUp(VK_ESCAPE); // a Close box ignores Escape, and so does what is behind it
+        KeyUp(VK_DOWN);
+        KeyUp('X');
+        Mouse(WM_MOUSEMOVE, 5, 5);
+        Mouse(WM_LBUTTONDOWN, 5, 5);
+        Mouse(WM_LBUTTONUP, 5, 5);
+        PostKeyUp(VK_RETURN);
+    };
+    EXPECT_EQ(ScreenMessageBox(mbtClose, 38, nullptr), mbaOk);
+    EXPECT_EQ(stage > 0, true);
+    EXPECT_TRUE(g_behind.empty()) << g_behind.size() << " messages got through";
+    // Once the box has gone, keys reach the hook again.
+    KeyUp(VK_DOWN);
+    EXPECT_EQ(g_behind.size(), 1u);
+    aw->RemoveHook(&BehindHook);
+}
+
+TEST_F(Box, AYesNoCancelBoxAnswersWithItsThreeButtonsAndKeys)
+{
+    const std::vector<std::pair<int, int>> cases{{'Y', mbaYes}, {VK_RETURN, mbaYes}, {'N', mbaNo}, {VK_ESCAPE, mbaCancel}};
+    for (const auto& [key, answer] : cases) {
+        KeysWhenOpen({key});
+        EXPECT_EQ(ScreenMessageBox(mbtYesNoCancel, idsResumeQuestion, nullptr), answer) << "key " << key;
+    }
+    RECT panel{}, yes{}, no{}, cancel{};
+    std::string labels;
+    g_onIdle = [&] {
+        const SCREENBOX& b = ScreenBox();
+        if (!Waiting() || panel.right)
+            return;
+        b.pPanel->GetRect(&panel);
+        b.apButtons[0]->GetRect(&yes);
+        b.apButtons[1]->GetRect(&no);
+        b.apButtons[2]->GetRect(&cancel);
+        labels = std::string(b.apButtons[0]->Text()) + "|" + b.apButtons[1]->Text() + "|" + b.apButtons[2]->Text();
+        const int x = (cancel.left + cancel.right) / 2, y = (cancel.top + cancel.bottom) / 2;
+        Mouse(WM_LBUTTONDOWN, x, y);
+        Mouse(WM_LBUTTONUP, x, y);
+    };
+    EXPECT_EQ(ScreenMessageBox(mbtYesNoCancel, idsResumeQuestion, nullptr), mbaCancel);
+    EXPECT_EQ(labels, "   Yes   |   No   |   Cancel   ");
+    EXPECT_EQ(cancel.right, panel.left + 340);
+    EXPECT_EQ(no.right, cancel.left - 5);
+    EXPECT_EQ(yes.right, no.left - 5);
+    EXPECT_GE(yes.left, panel.left);
+    // Taken away by a quit, it answers Cancel.
+    g_onIdle = [&] {
+        if (Waiting())
+            PostQuitMessage(0);
+    };
+    EXPECT_EQ(ScreenMessageBox(mbtYesNoCancel, idsResumeQuestion, nullptr), mbaCancel);
+}

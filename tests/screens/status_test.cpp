@@ -81,6 +81,7 @@ protected:
         FlowSeams() = FLOWSEAMS{};
         g = GAME{};
         g.Settings.lHighScore = 250000;
+        g.Settings.dwDifficulty = diffNormal;
         NewGameValues();
     }
     void TearDown() override
@@ -423,3 +424,55 @@ TEST_F(StatusBars, TheBarsLieOverTheSceneAndUnderNearerObjects)
 }
 
 } // namespace
+
+TEST_F(StatusValues, ADifficultyOtherThanNormalShowsInTheBottomBar)
+{
+    InGame();
+    g.Settings.dwDifficulty = diffNormal;
+    EXPECT_STREQ(Texts().szDifficulty, "");
+    g.Settings.dwDifficulty = diffHard;
+    EXPECT_STREQ(Texts().szDifficulty, "Difficulty: Hard");
+    g.Settings.dwDifficulty = diffEasy;
+    EXPECT_STREQ(Texts().szDifficulty, "Difficulty: Easy");
+    SetLanguage(LANG_ESPERANTO_TEXTS);
+    g.Settings.dwDifficulty = diffImpossible;
+    EXPECT_STREQ(Texts().szDifficulty, "Malfacileco: Neebla");
+    // The editor has no bottom bar and no difficulty.
+    EditorStatus(1, 1);
+    EXPECT_STREQ(Texts().szDifficulty, "");
+}
+
+TEST_F(StatusBars, ANoticeFillsTheTopBarForItsTimeEvenOverTheMenus)
+{
+    // Over the main menu there are no bars: the notice brings a top bar.
+    g.lGameState = gsMenu;
+    RefreshStatus();
+    ASSERT_EQ(StatusBarHeight(), 0);
+    ShowStatusNotice("Screenshot saved: /tmp/shot.bmp", 2000);
+    ASSERT_STREQ(StatusNotice(), "Screenshot saved: /tmp/shot.bmp");
+    EXPECT_GT(StatusBarHeight(), 0);
+    EXPECT_EQ(StatusBottomBarHeight(), 0);
+    aw->RenderFrame();
+    const int h = StatusBarHeight();
+    EXPECT_GT(Inked(kWidth / 4, 0, kWidth * 3 / 4, h - 5), 0);
+
+    clock_control::Advance(1999);
+    StatusNoticeService(aw, svcawBeginFrame);
+    EXPECT_NE(StatusNotice(), nullptr);
+    clock_control::Advance(1);
+    StatusNoticeService(aw, svcawBeginFrame);
+    EXPECT_EQ(StatusNotice(), nullptr);
+    EXPECT_EQ(StatusBarHeight(), 0);
+
+    // In a game it takes the top bar's place and then gives it back.
+    InGame();
+    ShowStatusNotice("Screenshot saved: /tmp/shot.bmp", 2000);
+    aw->RenderFrame();
+    const std::uint64_t withNotice = Picture(0, 0, kWidth, h);
+    clock_control::Advance(2000);
+    StatusNoticeService(aw, svcawBeginFrame);
+    aw->RenderFrame();
+    EXPECT_NE(Picture(0, 0, kWidth, h), withNotice);
+    EXPECT_GT(StatusBarHeight(), 0);
+    EXPECT_GT(StatusBottomBarHeight(), 0);
+}

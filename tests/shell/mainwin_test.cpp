@@ -9,12 +9,19 @@
 #include "screens/status.h"
 #include "shell/cursor.h"
 #include "shell/intro.h"
+#include "levelfile/datafile.h"
+#include "screens/screenbox.h"
 #include "shell/mainwin.h"
+#include "support/textres.h"
 #include "tests/support/support_env.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -217,4 +224,67 @@ TEST_F(MainWindow, F8OpensTheMemoryStatisticsWindowInsteadOfReachingTheGame)
         DestroyWindow(statistics);
 }
 
+} // namespace
+
+namespace {
+TEST_F(MainWindow, TabSkipsTheTutorial)
+{
+    ASSERT_TRUE(ParseLevelText("Level { Puzzle { Mines = 1 Cubes { n } } }", &g.Levels));
+    g.Settings.lStartLevel = 1;
+    g.lGameState = gsPlaying;
+    g.fTutorial = TRUE;
+    g.lLevel = 0;
+    Key(VK_TAB);
+    EXPECT_FALSE(g.fTutorial);
+    EXPECT_EQ(g.lLevel, 1);
+    ReleaseLevelList(&g.Levels);
+}
+
+TEST_F(MainWindow, EscapeDoesNotReachTheMenuBehindAMessageBox)
+{
+    g.lGameState = gsMenu;
+    ShowMenu(&OptionsMenu);
+    const HWND aw = g.App.pAnimWin->GetWindow();
+    PostMessageA(aw, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageA(aw, WM_KEYUP, VK_ESCAPE, 0);
+    PostMessageA(aw, WM_KEYDOWN, VK_F10, 0);
+    PostMessageA(aw, WM_KEYUP, VK_F10, 0);
+    PostQuitMessage(0); // takes the box away once the keys were pumped
+    EXPECT_EQ(ScreenMessageBox(mbtClose, 38, nullptr), mbaOk);
+    EXPECT_EQ(Menus().pCurrent, &OptionsMenu);
+}
+
+TEST_F(MainWindow, F12TellsWhereTheScreenshotWentInTheTopBar)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("varno-f12-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const char* old = std::getenv("XDG_PICTURES_DIR");
+    const std::string saved = old ? old : "";
+    setenv("XDG_PICTURES_DIR", folder.c_str(), 1);
+    InitStatusDisplay(g.App.pAnimWin);
+    g.lGameState = gsMenu;
+    DrawFrameAt(6000);
+    for (WORD language : {LANG_ENGLISH_TEXTS, LANG_ESPERANTO_TEXTS}) {
+        SetLanguage(language);
+        HandleMainCommand(cmdScreenshot);
+        ASSERT_NE(StatusNotice(), nullptr);
+        const std::string notice = StatusNotice();
+        const std::string start = language == LANG_ENGLISH_TEXTS ? "Screenshot saved: " : "Ekrankopio konservita: ";
+        ASSERT_EQ(notice.rfind(start, 0), 0u) << notice;
+        EXPECT_TRUE(std::filesystem::exists(notice.substr(start.size()))) << notice;
+        EXPECT_GT(StatusBarHeight(), 0);
+        // Two seconds later the line has gone, and with it the bar of the menu screen.
+        clock_control::SetTick(GetTickCount() + 2000);
+        VarnoFrameCallback(g.App.pAnimWin, svcawBeginFrame, 0, 0);
+        EXPECT_EQ(StatusNotice(), nullptr);
+        EXPECT_EQ(StatusBarHeight(), 0);
+    }
+    SetLanguage(LANG_ENGLISH_TEXTS);
+    if (old)
+        setenv("XDG_PICTURES_DIR", saved.c_str(), 1);
+    else
+        unsetenv("XDG_PICTURES_DIR");
+    std::filesystem::remove_all(folder);
+}
 } // namespace

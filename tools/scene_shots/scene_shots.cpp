@@ -1,10 +1,14 @@
 // Pictures of the game's scene as a player sees it, at 800 x 600 with 3D:
 // play at each of the five display-quality levels, the title cubes and a
-// frame of the level introduction. Each is saved as a BMP file in the
+// frame of the level introduction, and the pause menu on its dark panel
+// over play in English and Esperanto. Each is saved as a BMP file in the
 // folder given (default: the current one); with --reference the pictures
 // the picture test compares with are written too, at a fifth of the size.
 //   scene_shots [--reference DIR] [OUTDIR]
+#include "screens/menus.h"
+#include "screens/status.h"
 #include "shell/settings.h"
+#include "support/textres.h"
 #include "tools/scene_shots/stage.h"
 
 #include <cstring>
@@ -41,6 +45,22 @@ int main(int argc, char** argv)
         stage.Play(DisplayQualityMask(level));
         save("play_quality" + std::to_string(level), stage.Shot(), level == 5 || level == 1);
     }
+    // The pause menu over a level, with the status bars, in both languages.
+    stage.Play(DisplayQualityMask(5));
+    g.lGameState = gsPaused;
+    InitStatusDisplay(stage.aw);
+    RefreshStatus();
+    SetMenuWindow(stage.aw);
+    for (WORD language : {LANG_ENGLISH_TEXTS, LANG_ESPERANTO_TEXTS}) {
+        SetLanguage(language);
+        ShowPauseMenu();
+        save(language == LANG_ENGLISH_TEXTS ? "pause_eng" : "pause_esp", stage.Shot(), false);
+    }
+    SetLanguage(LANG_ENGLISH_TEXTS);
+    ReleaseMenus();
+    SetMenuWindow(nullptr);
+    RemoveStatusBars();
+    InitStatusDisplay(nullptr);
     stage.Title();
     save("title", stage.Shot(), true);
     stage.Intro();
