@@ -65,13 +65,18 @@ void GeneratedBase(LONG* pWidth, LONG* pLength)
     *pLength = std::clamp<LONG>(l, kMinLength, kMaxLength);
 }
 
-void GenerateNext(bool fNewLevel)
+// A generated puzzle of level a (beyond the file): the field drifts in
+// width on a new level but never gets narrower than the last level's, and
+// speed and cube counts go on from where the file ends.
+void GenerateNext(bool fNewLevel, LONG a)
 {
     LONG w, l;
     GeneratedBase(&w, &l);
+    GENERATEDBASE base{};
+    const bool fBase = LastLevelCurve(a, &base);
     if (fNewLevel)
-        w = std::clamp<LONG>(w + crt::rand() % 4 - 2, kMinWidth, kMaxWidth);
-    GeneratePuzzle(w, l, &AP().Puzzle);
+        w = std::clamp<LONG>(w + crt::rand() % 4 - 2, fBase ? base.lWidth : kMinWidth, kMaxWidth);
+    GeneratePuzzle(w, l, &AP().Puzzle, fBase ? &base : nullptr);
 }
 
 bool Beyond(LONG level) { return level > g.Levels.cLevels; }
@@ -134,16 +139,59 @@ bool GetTutorialPuzzle(LONG n, PUZZLE* p)
     return true;
 }
 
-void GeneratePuzzle(LONG lWidth, LONG lLength, PUZZLE* p)
+bool LastLevelCurve(LONG lLevel, GENERATEDBASE* pBase)
+{
+    if (g.Levels.cLevels < 1)
+        return false;
+    const LEVEL& last = g.Levels.pLevels[g.Levels.cLevels - 1];
+    GENERATEDBASE b{};
+    b.lWidth = std::clamp<LONG>(last.lWidth, kMinWidth, kMaxWidth);
+    b.lSpeed = last.lSpeed;
+    b.lLevel = std::max<LONG>(lLevel - g.Levels.cLevels - 1, 0);
+    // Mean depth of the formations, and the share of their cells that hold
+    // a cube, over the last level's puzzles.
+    LONG depth = 0, cells = 0, cubes = 0;
+    for (LONG i = 0; i < last.cPuzzles; ++i) {
+        const PUZZLE& pz = last.pPuzzles[i];
+        LONG first = -1, end = 0;
+        for (LONG z = 0; z < kFormationRows; ++z)
+            for (LONG x = 0; x < std::clamp<LONG>(pz.lWidth, 0, kMaxWidth); ++x)
+                if (pz.aFormation[z][x] != ckNone) {
+                    ++cubes;
+                    if (first < 0)
+                        first = z;
+                    end = z + 1;
+                }
+        const LONG rows = first < 0 ? 0 : end - first;
+        depth += rows;
+        cells += rows * std::clamp<LONG>(pz.lWidth, 0, kMaxWidth);
+    }
+    if (last.cPuzzles < 1 || cells < 1)
+        return false;
+    b.lRows = std::clamp<LONG>(MulDiv(depth, 1, last.cPuzzles), 1, kFormationRows);
+    b.lChance = std::clamp<LONG>(MulDiv(cubes, 100, cells), 0, 100);
+    *pBase = b;
+    return true;
+}
+
+void GeneratePuzzle(LONG lWidth, LONG lLength, PUZZLE* p, const GENERATEDBASE* pBase)
 {
     *p = PUZZLE{};
     p->lWidth = lWidth;
     p->lLength = lLength;
     const LONG v = std::clamp<LONG>(static_cast<LONG>(g.Settings.dwDifficulty) * 10 + crt::rand() % 60, 0, 100);
     p->lSpeed = v - 50;
-    const LONG rows = std::clamp<LONG>(MulDiv(6, v, 100), 1, 6);
+    LONG rows = std::clamp<LONG>(MulDiv(6, v, 100), 1, 6);
     const LONG columns = std::clamp<LONG>(lWidth, 0, kMaxWidth);
-    const LONG chance = v / 4 + (lWidth <= 5 ? 60 : lWidth == 6 ? 50 : lWidth <= 8 ? 40 : 30);
+    LONG chance = v / 4 + (lWidth <= 5 ? 60 : lWidth == 6 ? 50 : lWidth <= 8 ? 40 : 30);
+    if (pBase) {
+        // Beyond the shipped levels the same draw varies the puzzle around
+        // where the file ends: its speed (five faster for every generated
+        // level), its depth and how full its rows are.
+        p->lSpeed = std::clamp<LONG>(pBase->lSpeed + 5 * pBase->lLevel + (v - 50) / 5, -100, 100);
+        rows = std::clamp<LONG>(rows, pBase->lRows, 6);
+        chance = std::max(chance, pBase->lChance);
+    }
     for (;;) {
         bool fFree = false;
         for (LONG z = 0; z < rows; ++z)
@@ -250,7 +298,7 @@ void StartPuzzle(LONG lLevel, LONG lPuzzle, const PUZZLE* pTest)
                 b = 1;
                 fNewLevel = true;
             }
-            GenerateNext(fNewLevel);
+            GenerateNext(fNewLevel, a);
         } else {
             if (g.Levels.pLevels[a - 1].cPuzzles < b) {
                 ++a;
@@ -258,7 +306,7 @@ void StartPuzzle(LONG lLevel, LONG lPuzzle, const PUZZLE* pTest)
                 fNewLevel = true;
             }
             if (Beyond(a))
-                GenerateNext(true);
+                GenerateNext(true, a);
             else
                 ap.Puzzle = g.Levels.pLevels[a - 1].pPuzzles[b - 1];
         }

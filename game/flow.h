@@ -41,8 +41,20 @@ void StartGame(const PUZZLE* pTest, LONG lLevel, LONG lPuzzle);
 // Starts puzzle lPuzzle of level lLevel (0: the tutorial), or the test
 // puzzle shown under those numbers.
 void StartPuzzle(LONG lLevel, LONG lPuzzle, const PUZZLE* pTest);
-// A puzzle made by chance for a field of lWidth by lLength squares.
-void GeneratePuzzle(LONG lWidth, LONG lLength, PUZZLE* p);
+// Where the level file ends, for the generated puzzles that follow it.
+struct GENERATEDBASE {
+    LONG lWidth;   // the last level's width: no generated field is narrower
+    LONG lSpeed;   // the last level's speed, where the generated speeds start
+    LONG lRows;    // the mean depth of the last level's formations
+    LONG lChance;  // the percentage of those rows' cells that hold a cube
+    LONG lLevel;   // generated levels before this one (0 for the first)
+};
+// The curve at the end of the level list for generated level lLevel; false
+// when the list holds no level to go on from.
+bool LastLevelCurve(LONG lLevel, GENERATEDBASE* pBase);
+// A puzzle made by chance for a field of lWidth by lLength squares; with a
+// base, its speed, depth and fill go on from there (the draws are the same).
+void GeneratePuzzle(LONG lWidth, LONG lLength, PUZZLE* p, const GENERATEDBASE* pBase = nullptr);
 // Once per frame, after the figure's own step.
 void GameTick();
 // Ends the game (keeping a new best score); with fToMenu the main menu

@@ -2,11 +2,10 @@
 
 #include "game/script.h"
 
-#include <cmath>
-#include <vector>
-
+#include <algorithm>
 #include <cmath>
 #include <set>
+#include <vector>
 
 TEST_F(Flow, TheIntroductionEndsInPlayWithTheFieldGrown)
 {
@@ -94,7 +93,9 @@ TEST_F(Flow, GeneratedPuzzlesFollowTheLastLevelFivePerLevel)
             const PUZZLE& p = g.ActivePuzzle.Puzzle;
             if (puzzle == 1) {
                 ASSERT_EQ(g.lGameState, gsLevelIntro);
-                EXPECT_GE(p.lWidth, std::max<LONG>(width - 2, kMinWidth));
+                // Drifting by -2 to +1, but never narrower than the last
+                // level's field of 6.
+                EXPECT_GE(p.lWidth, std::max<LONG>(width - 2, 6));
                 EXPECT_LE(p.lWidth, std::min<LONG>(width + 1, kMaxWidth));
                 width = p.lWidth;
                 ASSERT_TRUE(RunUntil(gsPlaying));
@@ -103,6 +104,10 @@ TEST_F(Flow, GeneratedPuzzlesFollowTheLastLevelFivePerLevel)
                 EXPECT_EQ(p.lWidth, width);
             }
             EXPECT_EQ(p.lLength, 10);  // the length stays
+            // The last level's speed of 0, five more for every generated
+            // level, and the draw's -10 to +3 at Normal.
+            EXPECT_GE(p.lSpeed, 5 * (level - 3) - 10);
+            EXPECT_LE(p.lSpeed, 5 * (level - 3) + 3);
             LONG destructible = 0;
             for (auto& row : p.aFormation)
                 for (LONG k : row)
@@ -141,6 +146,111 @@ TEST_F(Flow, GeneratedPuzzleDrawsInItsOrder)
     PUZZLE p;
     GeneratePuzzle(4, 7, &p);
     EXPECT_GE(p.lMines, 3);
+}
+
+// Beyond the file the same draws, in the same order, shape the puzzle from
+// where the last level ends: the speed from its speed, the rows from its
+// mean depth, the fill from its share of cells with cubes.
+TEST_F(Flow, GeneratedPuzzleWithABaseDrawsInItsOrderFromTheLastLevel)
+{
+    GENERATEDBASE base{};
+    base.lWidth = 10;
+    base.lSpeed = 70;
+    base.lRows = 4;
+    base.lChance = 55;
+    for (DWORD difficulty = 0; difficulty < 4; ++difficulty) {
+        g.Settings.dwDifficulty = difficulty;
+        for (LONG level = 0; level < 3; ++level) {
+            base.lLevel = level;
+            for (unsigned seed = 1; seed < 40; ++seed) {
+                crt::srand(seed);
+                PUZZLE p;
+                GeneratePuzzle(10, 15, &p, &base);
+                crt::srand(seed);
+                const LONG v =
+                    std::clamp<LONG>(static_cast<LONG>(difficulty) * 10 + crt::rand() % 60, 0, 100);
+                EXPECT_EQ(p.lSpeed, std::min<LONG>(70 + 5 * level + (v - 50) / 5, 100));
+                const LONG rows = std::clamp<LONG>((6 * v + 50) / 100, 4, 6);
+                // The first round of cell draws: a chance of at least 55 in
+                // 100, then the kind draws in their order.
+                for (LONG z = 0; z < rows; ++z)
+                    for (LONG x = 0; x < 10; ++x) {
+                        const LONG kind = p.aFormation[z][x];
+                        const bool cube = crt::rand() % 100 < std::max<LONG>(v / 4 + 30, 55);
+                        if (!cube)
+                            continue;
+                        ASSERT_NE(kind, ckNone) << seed << " " << z << "," << x;
+                        LONG drawn = ckGray;
+                        if (crt::rand() % 20 < 5)
+                            drawn = ckRed;
+                        else if (crt::rand() % 20 < 6)
+                            drawn = ckBlack;
+                        else if (crt::rand() % 20 < 7)
+                            drawn = ckBlue;
+                        else if (crt::rand() % 20 < 8)
+                            drawn = ckGreen;
+                        EXPECT_EQ(kind, drawn) << seed << " " << z << "," << x;
+                    }
+                for (LONG z = rows; z < kFormationRows; ++z)
+                    for (LONG x = 0; x < kMaxWidth; ++x)
+                        EXPECT_EQ(p.aFormation[z][x], ckNone);
+                EXPECT_GE(p.lMines, 3);
+            }
+        }
+    }
+}
+
+// The shape of the last level gives the base; the generated levels that
+// follow it keep its width and go on at its speed with as many cubes.
+TEST_F(Flow, GeneratedLevelsGoOnFromTheLastLevel)
+{
+    Levels("Level { Width = 6 Length = 10 Speed = -20 Puzzle { Mines = 1 Cubes { . n . . . . } } }\n"
+           "Level { Width = 10 Length = 15 Speed = 60\n"
+           "  Puzzle { Mines = 9 Cubes { n n n n n n n n - - n n - - n n - - n n } }\n"
+           "  Puzzle { Mines = 4 Cubes { - - - - - - - - - - n n n n - - - - - - - - - - - - - - - - n - - - - - - - - - } } }\n");
+    GENERATEDBASE base{};
+    ASSERT_TRUE(LastLevelCurve(3, &base));
+    EXPECT_EQ(base.lWidth, 10);
+    EXPECT_EQ(base.lSpeed, 60);
+    EXPECT_EQ(base.lLevel, 0);
+    // Depths 2 and 3 (rows 1 to 3): 2.5 rounds to 3; 19 cubes in 20 + 30
+    // cells.
+    EXPECT_EQ(base.lRows, 3);
+    EXPECT_EQ(base.lChance, 38);
+    ASSERT_TRUE(LastLevelCurve(5, &base));
+    EXPECT_EQ(base.lLevel, 2);
+    GENERATEDBASE none{};
+    ReleaseLevelList(&g.Levels);
+    EXPECT_FALSE(LastLevelCurve(3, &none));
+    Levels("Level { Width = 6 Length = 10 Speed = -20 Puzzle { Mines = 1 Cubes { . n . . . . } } }\n"
+           "Level { Width = 10 Length = 15 Speed = 60\n"
+           "  Puzzle { Mines = 9 Cubes { n n n n n n n n - - n n - - n n - - n n } }\n"
+           "  Puzzle { Mines = 4 Cubes { - - - - - - - - - - n n n n - - - - - - - - - - - - - - - - n - - - - - - - - - } } }\n");
+
+    StartGame(nullptr, 2, 2);
+    ASSERT_TRUE(RunUntil(gsPlaying));
+    long cubes = 0, puzzles = 0;
+    for (int level = 3; level <= 4; ++level)
+        for (int puzzle = 1; puzzle <= 5; ++puzzle) {
+            g.lGameState = gsPuzzleWon;
+            ExpireState();
+            ASSERT_EQ(g.lLevel, level);
+            const PUZZLE& p = g.ActivePuzzle.Puzzle;
+            EXPECT_EQ(p.lWidth, 10);  // drifts, but never below the last level's
+            EXPECT_EQ(p.lLength, 15);
+            EXPECT_GE(p.lSpeed, 60 + 5 * (level - 3) - 10);
+            EXPECT_LE(p.lSpeed, 60 + 5 * (level - 3) + 3);
+            for (LONG z = 0; z < kFormationRows; ++z)
+                for (LONG x = 0; x < p.lWidth; ++x)
+                    cubes += p.aFormation[z][x] != ckNone;
+            ++puzzles;
+            if (puzzle == 1) {
+                ASSERT_TRUE(RunUntil(gsPlaying));
+            }
+        }
+    // The last level averages 9.5 cubes; generated formations are at least
+    // three rows deep with at least 38 in 100 cells filled.
+    EXPECT_GE(cubes, 95 * puzzles / 10);
 }
 
 // A full row of Red and Black cubes crushes the figure wherever it stands;

@@ -59,13 +59,16 @@ LONG CountKind(const PUZZLE& pz, LONG kind)
     return n;
 }
 
-TEST_F(ShippedLevels, EightOrMoreLevelsOfFiveToTenPuzzlesWithinTheFieldLimits)
+TEST_F(ShippedLevels, TwelveOrMoreLevelsOfEightToTenPuzzlesWithinTheFieldLimits)
 {
-    EXPECT_GE(m_list.cLevels, 8);
+    EXPECT_GE(m_list.cLevels, 12);
+    LONG puzzles = 0;
     for (LONG l = 0; l < m_list.cLevels; ++l) {
-        EXPECT_GE(m_list.pLevels[l].cPuzzles, 5) << "level " << l + 1;
+        EXPECT_GE(m_list.pLevels[l].cPuzzles, 8) << "level " << l + 1;
         EXPECT_LE(m_list.pLevels[l].cPuzzles, 10) << "level " << l + 1;
+        puzzles += m_list.pLevels[l].cPuzzles;
     }
+    EXPECT_GE(puzzles, 96);
     LONG minWidth = 99, maxWidth = 0, minLength = 99, maxLength = 0;
     ForEachPuzzle([&](LONG l, LONG p, const PUZZLE& pz) {
         EXPECT_TRUE(pz.lWidth >= kMinWidth && pz.lWidth <= kMaxWidth) << l << "." << p;
@@ -94,12 +97,12 @@ TEST_F(ShippedLevels, EveryKindAppearsAndMinesStayTight)
         const LONG destructible = CountKind(pz, ckGray) + CountKind(pz, ckGreen) + CountKind(pz, ckBlue);
         ASSERT_GT(destructible, 0) << l << "." << p;
         EXPECT_GE(pz.lMines, 1) << l << "." << p;
-        // At most one mine to spare over one mine per destructible cube; a
-        // Green cube's field clears its neighbours for free, so puzzles with
-        // Green cubes give fewer.
-        EXPECT_LE(pz.lMines, destructible + 1) << l << "." << p;
+        // At most one mine to spare over one mine per destructible cube, and
+        // none from the fifth level on; a Green cube's field clears its
+        // neighbours for free, so puzzles with Green cubes give no spare.
+        EXPECT_LE(pz.lMines, destructible + (l <= 4 ? 1 : 0)) << l << "." << p;
         if (CountKind(pz, ckGreen) > 0) {
-            EXPECT_LT(pz.lMines, destructible) << l << "." << p;
+            EXPECT_LE(pz.lMines, destructible) << l << "." << p;
         }
         for (int r = 0; r < kFormationRows; ++r)
             for (int c = 0; c < pz.lWidth; ++c)
@@ -114,7 +117,65 @@ TEST_F(ShippedLevels, LevelsGetFasterFromGentleToHard)
     for (LONG l = 1; l < m_list.cLevels; ++l)
         EXPECT_GE(m_list.pLevels[l].lSpeed, m_list.pLevels[l - 1].lSpeed) << "level " << l + 1;
     EXPECT_LT(m_list.pLevels[0].lSpeed, 0);
-    EXPECT_GT(m_list.pLevels[m_list.cLevels - 1].lSpeed, 0);
+    EXPECT_LT(m_list.pLevels[1].lSpeed, 0);
+    EXPECT_GE(m_list.pLevels[m_list.cLevels - 1].lSpeed, 60);
+}
+
+// The shape of a formation: its cubes, the columns from its leftmost to its
+// rightmost cube, the rows from its first to its last.
+struct SHAPE {
+    LONG cubes = 0, span = 0, depth = 0;
+};
+SHAPE ShapeOf(const PUZZLE& pz)
+{
+    SHAPE s;
+    LONG left = kMaxWidth, right = -1, first = -1, last = -1;
+    for (LONG r = 0; r < kFormationRows; ++r)
+        for (LONG c = 0; c < pz.lWidth; ++c)
+            if (pz.aFormation[r][c] != ckNone) {
+                ++s.cubes;
+                left = std::min(left, c);
+                right = std::max(right, c);
+                if (first < 0)
+                    first = r;
+                last = r;
+            }
+    s.span = right < 0 ? 0 : right - left + 1;
+    s.depth = first < 0 ? 0 : last - first + 1;
+    return s;
+}
+
+TEST_F(ShippedLevels, FormationsGrowFromAFewCubesToFullFields)
+{
+    for (LONG l = 0; l < m_list.cLevels; ++l) {
+        const LEVEL& level = m_list.pLevels[l];
+        LONG destructible = 0, wide = 0, twelve = 0, deepest = 0, widest = 0;
+        for (LONG p = 0; p < level.cPuzzles; ++p) {
+            const PUZZLE& pz = level.pPuzzles[p];
+            const SHAPE s = ShapeOf(pz);
+            destructible += CountKind(pz, ckGray) + CountKind(pz, ckGreen) + CountKind(pz, ckBlue);
+            wide += s.span * 4 >= pz.lWidth * 3 && s.depth >= 2;
+            twelve += s.cubes >= 12;
+            deepest = std::max(deepest, s.depth);
+            widest = std::max(widest, s.span);
+        }
+        // The first two levels teach with a few cubes to destroy at a time.
+        if (l < 2) {
+            EXPECT_LE(destructible, 4 * level.cPuzzles) << "level " << l + 1;
+        }
+        // From the fourth level most formations span three quarters of the
+        // field's width and two rows or more.
+        if (l >= 3) {
+            EXPECT_GT(wide * 2, level.cPuzzles) << "level " << l + 1;
+        }
+        // From the eighth most hold twelve cubes or more, and each level has
+        // a formation six rows deep and one ten wide.
+        if (l >= 7) {
+            EXPECT_GT(twelve * 2, level.cPuzzles) << "level " << l + 1;
+            EXPECT_EQ(deepest, kFormationRows) << "level " << l + 1;
+            EXPECT_EQ(widest, kMaxWidth) << "level " << l + 1;
+        }
+    }
 }
 
 TEST_F(ShippedLevels, TheEditorWritesTheSameLevelsBack)
