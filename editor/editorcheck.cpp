@@ -122,6 +122,8 @@ bool ShowSolution()
         return false;
     if (!ParseScript(c.result.script.c_str(), &c.script, nullptr))
         return false;
+    if (CheckSeams().pfnBeforeShow)
+        CheckSeams().pfnBeforeShow();
     // The same chance as in the search, so that the gravel falls alike.
     crt::srand(kSeed);
     TestPuzzle();

@@ -34,6 +34,9 @@ struct CHECKSEAMS {
     // for its inserts %1 to %3.
     void (*pfnTell)(LONG idText, LONG a, LONG b, LONG c);
     bool (*pfnAsk)(LONG idText, LONG a, LONG b, LONG c);
+    // Takes the editor menu and the title scene off the screen before the
+    // solution's test game starts, as the menu's Test Puzzle does.
+    void (*pfnBeforeShow)();
 };
 CHECKSEAMS& CheckSeams();
 

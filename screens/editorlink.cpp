@@ -44,4 +44,5 @@ void InstallEditorLinks()
         return ScreenMessageBox(mbtYesNo, id, "%ld%ld%ld", static_cast<long>(a), static_cast<long>(b),
                                 static_cast<long>(cc)) == mbaYes;
     };
+    c.pfnBeforeShow = &CloseMenusAndTitle;
 }

@@ -16,6 +16,7 @@ struct BOXES {
     bool fCancel = false;  // the player closes the busy box at once
     int framesWhileBusy = 0;
     bool fEnded = false;
+    std::vector<LONG> stateBeforeShow;  // the game state each time the menu was to go
 };
 BOXES* g_boxes = nullptr;
 
@@ -42,6 +43,8 @@ protected:
             g_boxes->asked.push_back({id, a, b, cc});
             return g_boxes->fAnswer;
         };
+        // The menu must be gone before the test game starts.
+        c.pfnBeforeShow = [] { g_boxes->stateBeforeShow.push_back(g.lGameState); };
     }
     void TearDown() override
     {
@@ -82,6 +85,7 @@ TEST_F(Check, ShowSolutionPlaysTheScriptToAWinAndComesBack)
     boxes.fAnswer = true;
     CheckPuzzle();
     ASSERT_TRUE(fShowingSolution());
+    EXPECT_EQ(boxes.stateBeforeShow, std::vector<LONG>{gsEditor});
     EXPECT_NE(g.lGameState, gsEditor);
     EXPECT_TRUE(g.ActivePuzzle.bTesting);
     bool won = false;
