@@ -31,6 +31,10 @@ constexpr unsigned kNameUnits = 260;
 constexpr unsigned long kPreviousMeshFlags = 5;
 // Frames of an animation are laid out in rows about this wide.
 constexpr long kSheetRowWidth = 320;
+// The largest sheet an animation is laid out on (4096 x 4096 pixels): cut
+// sheets hold sprites, and a few bytes of animation claiming frames of
+// millions of pixels must not make the loader copy them for seconds.
+constexpr long long kMostSheetPixels = 1LL << 24;
 
 WORD Le16(const unsigned char* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 DWORD Le32(const unsigned char* p)
@@ -311,6 +315,10 @@ int CUTSHEET::LoadAnimation(FILEMAP& f, PALETTEGROUP* group, long start)
     if (columns > static_cast<long>(used))
         columns = static_cast<long>(used);
     const long rows = (static_cast<long>(used) + columns - 1) / columns;
+    if (static_cast<long long>(columns) * w * rows * h > kMostSheetPixels) {
+        freeFrames();
+        return Rewind(f, start, errBadCutSheet);
+    }
     const unsigned short depth = first->GetDepth();
     RGBQUAD* colours = depth <= 8 && first->GetBitmapInfo() ? first->GetBitmapInfo()->bmiColors : nullptr;
     auto* sheet = new GRAPHIC(columns * w, rows * h, depth, colours, kNone);

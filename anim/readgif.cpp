@@ -224,7 +224,9 @@ int ReadGIF(FILEMAP& f, GRAPHIC*** papgr, unsigned* pn)
     // are refused before the room is made: a few bytes of header could
     // otherwise claim gigabytes.
     constexpr std::uint64_t kMostFramePixels = std::uint64_t(1) << 24;
-    constexpr std::uint64_t kMostTotalPixels = std::uint64_t(1) << 26;
+    // Every frame is decoded at the screen's size: the frames together are
+    // held to what takes well under a second to decode.
+    constexpr std::uint64_t kMostTotalPixels = std::uint64_t(1) << 25;
     const std::uint64_t framePixels = static_cast<std::uint64_t>(screenW) * static_cast<std::uint64_t>(screenH);
     if (framePixels > kMostFramePixels)
         return fail(ERROR_BAD_FORMAT);

@@ -153,6 +153,20 @@ TEST(CutSheetAnimation, WideFramesTakeAsManyColumnsAsFitThreeHundredAndTwentyPix
     EXPECT_FALSE(sheet.fIsValidCutImage(3));
 }
 
+TEST(CutSheetAnimation, AnAnimationWhoseSheetWouldPassSixteenMillionPixelsIsRefused)
+{
+    // A few bytes claim three frames of 8192 x 1024: laid out they would
+    // make a sheet of 25 million pixels.
+    GifBuilder gif("89a", 8192, 1024, 3, Table16(), 0);
+    for (int k = 0; k < 3; ++k)
+        gif.Image(0, 0, 4, 3, std::vector<unsigned char>(12, static_cast<unsigned char>(k)), 4);
+    MemoryFile file(gif.Finish());
+    CUTSHEET sheet(file.map, nullptr);
+    EXPECT_EQ(ZephaneGetLastError(), errBadCutSheet);
+    EXPECT_EQ(sheet.GetGraphic(), nullptr);
+    EXPECT_FALSE(sheet.fIsValidCutImage(0));
+}
+
 TEST(CutSheetAnimation, ASingleFrameMakesOneColumn)
 {
     MemoryFile gif(Animation(1, 10, 10));

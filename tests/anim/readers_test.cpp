@@ -124,6 +124,34 @@ TEST(GifReader, VersionEightySevenIsRefusedAndThePositionRestored)
     EXPECT_EQ(f.n, 0u);
 }
 
+TEST(GifReader, ScreensAndAnimationsLargerThanAnyUseAreRefusedBeforeTheirRoomIsMade)
+{
+    // A screen over 4096 x 4096 pixels, claimed by a few bytes.
+    {
+        Source src(GifBuilder("89a", 4097, 4096, 7, Table(4), 0).Image(0, 0, 2, 2, Picture(2, 2, 4), 2).Finish());
+        Frames f;
+        ZephaneSetLastError(0);
+        EXPECT_FALSE(ReadGIF(src.map, &f.apgr, &f.n));
+        EXPECT_EQ(ZephaneGetLastError(), static_cast<int>(ERROR_BAD_FORMAT));
+        EXPECT_EQ(f.apgr, nullptr);
+    }
+    // Frames of 4096 x 2048 each: four fit in 32 million pixels, a fifth
+    // does not.
+    for (int frames : {4, 5}) {
+        GifBuilder gif("89a", 4096, 2048, 7, Table(4), 0);
+        for (int k = 0; k < frames; ++k)
+            gif.Image(0, 0, 2, 2, Picture(2, 2, 4), 2);
+        Source src(gif.Finish());
+        Frames f;
+        ZephaneSetLastError(0);
+        EXPECT_EQ(ReadGIF(src.map, &f.apgr, &f.n), frames == 4) << frames;
+        if (frames == 5) {
+            EXPECT_EQ(ZephaneGetLastError(), static_cast<int>(ERROR_BAD_FORMAT));
+            EXPECT_EQ(f.apgr, nullptr);
+        }
+    }
+}
+
 TEST(GifReader, AControlBlockMakesEveryLaterImageTransparent)
 {
     const auto table = Table(16);
