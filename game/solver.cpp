@@ -653,6 +653,20 @@ LONG SlackOf(const SOLVEOPTIONS& o, const std::vector<SCRIPTELEMENT>& script, LO
     return slack;
 }
 
+// The script with the walks from element `from` up to `to` started `late`
+// frames later.
+std::vector<SCRIPTELEMENT> WithShotLate(const std::vector<SCRIPTELEMENT>& script, std::size_t from, std::size_t to,
+                                        LONG late)
+{
+    std::vector<SCRIPTELEMENT> out;
+    for (std::size_t i = 0; i < script.size(); ++i) {
+        if (script[i].lKind == seWalk && i >= from && i < to && late > 0)
+            out.push_back(E(seWaitFrames, late - 1));
+        out.push_back(script[i]);
+    }
+    return out;
+}
+
 // The plants of a script: the walk to the square, the step aside after it
 // and the end of the shot (the next plant's walk, or the script's end).
 struct SHOT {
@@ -745,6 +759,57 @@ bool WidenSolution(const SOLVEOPTIONS& options, SOLVERESULT* result, LONG lCap)
                     improved = true;
                     break;
                 }
+            }
+            if (improved)
+                break;
+        }
+    }
+    // A plateau: the slack stays where it is until every shot that holds it
+    // down has more room, which no single change gives. Each shot is then
+    // widened on its own, the tightest first: a change is kept when that
+    // shot alone may start later than before and the whole way keeps its
+    // slack.
+    auto shotSlack = [&](const std::vector<SCRIPTELEMENT>& v, const SHOT& shot, LONG from) {
+        LONG late = from;
+        while (late < lCap) {
+            const PLAYOUTCOME r = Play(options, WithShotLate(v, shot.walk, shot.end, late + 1), false, nullptr);
+            frames += r.lFrames;
+            if (r.lOutcome != roWon)
+                break;
+            ++late;
+        }
+        return late;
+    };
+    improved = slack < lCap;
+    while (improved && frames < options.llBudgetFrames) {
+        improved = false;
+        const std::vector<SHOT> shots = Shots(script);
+        std::vector<std::pair<LONG, std::size_t>> order;
+        for (std::size_t k = 0; k < shots.size(); ++k)
+            order.push_back({shotSlack(script, shots[k], 0), k});
+        std::stable_sort(order.begin(), order.end());
+        for (const auto& [own, k] : order) {
+            if (own >= lCap || frames >= options.llBudgetFrames)
+                break;
+            for (std::vector<SCRIPTELEMENT>& v : Variations(script, shots[k], width, length)) {
+                if (frames >= options.llBudgetFrames)
+                    break;
+                const std::vector<SHOT> vShots = Shots(v);
+                if (vShots.size() != shots.size())
+                    continue;
+                PLAYOUTCOME r;
+                if (!WinsLate(options, v, 0, &frames, &r) || result->lMines - r.lMinesRemaining > used)
+                    continue;
+                if (shotSlack(v, vShots[k], own) <= own)
+                    continue;
+                const LONG whole = SlackOf(options, v, lCap, &frames);
+                if (whole < slack)
+                    continue;
+                script = std::move(v);
+                slack = whole;
+                used = result->lMines - r.lMinesRemaining;
+                improved = true;
+                break;
             }
             if (improved)
                 break;
