@@ -100,6 +100,61 @@ TEST_F(Solve, EverySolutionPlaysToAWin)
     }
 }
 
+// The slack a play of the script gives when every walk starts `late`
+// frames later: whether it still wins.
+bool WinsLate(const std::string& where, const std::string& script, int late)
+{
+    std::string delayed;
+    for (std::size_t at = 0; at < script.size();) {
+        const std::size_t end = std::min(script.find(' ', at), script.size());
+        const std::string word = script.substr(at, end - at);
+        if (word.rfind("1:", 0) == 0 && late > 0)
+            delayed += "w:" + std::to_string(late - 1) + " ";
+        delayed += word + " ";
+        at = end + 1;
+    }
+    const RUN play = RunSim("play " + where + " --script \"" + delayed + "\"");
+    return Line(play.out, "result: ").rfind("won ", 0) == 0;
+}
+
+TEST_F(Solve, RoomyWaysLeaveMoreRoomAndStillWin)
+{
+    // Two Gray cubes at a brisk speed: the search's own way plants right
+    // in front of the cubes.
+    const CASE kBrisk[] = {{"two Gray cubes, brisk", 5, 12, 30, 3, "-n---/---n-"}};
+    const std::string file = Write("brisk.lev", LevelText(kBrisk, 1));
+    const std::string where = file + " --level 1 --puzzle 1";
+    const RUN plain = RunSim("solve " + where + " --seconds 20");
+    ASSERT_EQ(plain.code, 0) << plain.out;
+    const long plainSlack = std::stol(Line(plain.out, "slack: "));
+
+    // Widening the search's way: more slack, no more mines, and the slack
+    // printed is what the rules give (the way wins that late, not later).
+    const std::string script = Line(plain.out, "solution: ");
+    const RUN wide = RunSim("solve " + where + " --roomy --script \"" + script + "\"");
+    ASSERT_EQ(wide.code, 0) << wide.out;
+    const long slack = std::stol(Line(wide.out, "slack: "));
+    EXPECT_GT(slack, plainSlack);
+    EXPECT_LE(std::stol(Line(wide.out, "mines: used ")), std::stol(Line(plain.out, "mines: used ")));
+    const std::string widened = Line(wide.out, "solution: ");
+    EXPECT_TRUE(WinsLate(where, widened, 0));
+    EXPECT_TRUE(WinsLate(where, widened, static_cast<int>(slack)));
+    if (slack < 60) {
+        EXPECT_FALSE(WinsLate(where, widened, static_cast<int>(slack) + 1));
+    }
+
+    // A search that leaves room from the start finds a way that wins with
+    // every walk that late.
+    const RUN room = RunSim("solve " + where + " --room 12 --seconds 20");
+    ASSERT_EQ(room.code, 0) << room.out;
+    EXPECT_TRUE(WinsLate(where, Line(room.out, "solution: "), 12));
+
+    // A script that does not win is not widened; a script without --roomy
+    // is not an option of solve.
+    EXPECT_EQ(RunSim("solve " + where + " --roomy --script \"2 4\"").code, 2);
+    EXPECT_EQ(RunSim("solve " + where + " --script \"" + script + "\"").code, 2);
+}
+
 TEST_F(Solve, PuzzlesMadeUnsolvableAreProvenSo)
 {
     const CASE kUnsolvable[] = {
