@@ -22,6 +22,9 @@ expect "FAIL  every puzzle leaves a slack of at least 10 frames (not: 2.2)"
 expect "FAIL  levels 1 and 2 teach"
 expect "FAIL  from level 8"
 expect "PASS  the levels' speeds rise level by level to 60 or more in the last level"
-expect "PASS  the mean slack of the solver's solutions falls level by level"
+expect "PASS  the mean slack of the stored solutions falls level by level"
+# The solver's own slack comes from the first way its search meets: with
+# stored ways given the curve is read from those.
+grep -q "solver's solutions falls" <<<"$out" && { echo "the solver's slack was judged"; failures=$((failures + 1)); }
 [ "$status" -eq 1 ] || { echo "exit status $status, not 1 with a rule failing"; failures=$((failures + 1)); }
 [ "$failures" -eq 0 ]
