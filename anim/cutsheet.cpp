@@ -31,10 +31,10 @@ constexpr unsigned kNameUnits = 260;
 constexpr unsigned long kPreviousMeshFlags = 5;
 // Frames of an animation are laid out in rows about this wide.
 constexpr long kSheetRowWidth = 320;
-// The largest sheet an animation is laid out on (4096 x 4096 pixels): cut
+// The largest sheet an animation is laid out on (2048 x 2048 pixels): cut
 // sheets hold sprites, and a few bytes of animation claiming frames of
 // millions of pixels must not make the loader copy them for seconds.
-constexpr long long kMostSheetPixels = 1LL << 24;
+constexpr long long kMostSheetPixels = 1LL << 22;
 
 WORD Le16(const unsigned char* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 DWORD Le32(const unsigned char* p)

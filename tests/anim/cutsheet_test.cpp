@@ -153,12 +153,12 @@ TEST(CutSheetAnimation, WideFramesTakeAsManyColumnsAsFitThreeHundredAndTwentyPix
     EXPECT_FALSE(sheet.fIsValidCutImage(3));
 }
 
-TEST(CutSheetAnimation, AnAnimationWhoseSheetWouldPassSixteenMillionPixelsIsRefused)
+TEST(CutSheetAnimation, AnAnimationWhoseSheetWouldPassFourMillionPixelsIsRefused)
 {
-    // A few bytes claim three frames of 8192 x 1024: laid out they would
-    // make a sheet of 25 million pixels.
-    GifBuilder gif("89a", 8192, 1024, 3, Table16(), 0);
-    for (int k = 0; k < 3; ++k)
+    // A few bytes claim two frames of 2048 x 1025: laid out they would make
+    // a sheet just over 2048 x 2048 pixels.
+    GifBuilder gif("89a", 2048, 1025, 3, Table16(), 0);
+    for (int k = 0; k < 2; ++k)
         gif.Image(0, 0, 4, 3, std::vector<unsigned char>(12, static_cast<unsigned char>(k)), 4);
     MemoryFile file(gif.Finish());
     CUTSHEET sheet(file.map, nullptr);
