@@ -45,7 +45,10 @@ for t in "${targets[@]}"; do
   # The readers' own warnings on standard error are left out (they slow the
   # run down); the fuzzer's and the sanitizers' reports still come through.
   set +e
-  "build-fuzz/bin/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 -close_fd_mask=2 \
+  # An input counts as hung after 30 s: under the sanitizers a GIF frame of
+  # millions of pixels (within the readers' limits) takes a few seconds to
+  # decode, longer on a busy machine.
+  "build-fuzz/bin/fuzz_$t" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 -max_len=65536 -close_fd_mask=2 \
     -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$t-" \
     "$work" "tests/fuzz/corpus/$t" >"$log" 2>&1
   status=$?
