@@ -1,32 +1,9 @@
 // The GIF reader over a memory map: every frame it returns is a picture of
 // the size it claims, and a failure leaves the map where it was.
-#include "anim/filemap.h"
-#include "anim/graphic.h"
-#include "anim/memmgr.h"
 #include "anim/readgif.h"
-#include "fuzz/fuzz_target.h"
-
-#include <vector>
+#include "fuzz/frame_reader.h"
 
 VARNO_FUZZ_TARGET(gif)
 {
-    std::vector<unsigned char> bytes(data, data + size);
-    FILEMAP map;
-    if (!map.Open(bytes.data(), static_cast<unsigned>(bytes.size())))
-        return 0;
-    GRAPHIC** frames = nullptr;
-    unsigned count = 0;
-    if (!ReadGIF(map, &frames, &count)) {
-        FUZZ_CHECK(map.GetPosition() == 0);
-        return 0;
-    }
-    FUZZ_CHECK(count > 0 && frames != nullptr);
-    for (unsigned i = 0; i < count; ++i) {
-        FUZZ_CHECK(frames[i] && !frames[i]->fEmpty());
-        FUZZ_CHECK(frames[i]->GetWidth() > 0 && frames[i]->GetHeight() != 0);
-        frames[i]->GetPixel(frames[i]->GetWidth() - 1, 0);
-        delete frames[i];
-    }
-    MemMgr_FreeMemory(frames, __FILE__, __LINE__);
-    return 0;
+    return CheckFrameReader(&ReadGIF, data, size);
 }
