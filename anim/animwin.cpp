@@ -364,6 +364,10 @@ LRESULT ANIMWINDOW::AnimWindowClassProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 // ---- frame loop -----------------------------------------------------------------------
 
 namespace {
+// Where in its period a frame loop's picture is presented (see
+// WaitToPresent).
+constexpr double kPresentPoint = 0.4;
+
 // Waits, without burning the processor, for input or for the frame deadline.
 void WaitForFrame(double periodLeftMs)
 {
@@ -375,19 +379,43 @@ void WaitForFrame(double periodLeftMs)
 
 int ANIMWINDOW::PlayOneFrame()
 {
+    // Frames are due a period apart: a frame that began late (a late
+    // wake-up, a slow frame) leaves the next one less to wait, so the
+    // lateness is not carried into every frame after it and the frame rate
+    // is the one asked for. After falling more than a period behind (a
+    // stall, a dialog) or a change of the period, the count starts again
+    // from now.
     const DWORD t0 = GetTickCount();
+    if (m_fCadence) {
+        m_dCadenceOffset += m_dFramePeriod;
+        const double late = static_cast<double>(t0 - m_dwCadenceTick) - m_dCadenceOffset;
+        if (late < 0 || late > m_dFramePeriod)
+            m_fCadence = 0;
+    }
+    if (!m_fCadence || m_dCadenceOffset >= 1000.0) {
+        // Restart, or move the tick up so the offset stays small.
+        const DWORD whole = m_fCadence ? static_cast<DWORD>(m_dCadenceOffset) : t0 - m_dwCadenceTick;
+        m_dwCadenceTick += whole;
+        m_dCadenceOffset = m_fCadence ? m_dCadenceOffset - whole : 0;
+        m_fCadence = 1;
+    }
     // The host may destroy the window (and this object with it) from any
     // callback: the guard tells whether the object is still there.
     LIFEGUARD guard(this);
-    if (!JumpToFrame(m_lNextFrame) || !guard.Alive())
+    m_fPacedPresent = 1;
+    const int fPlayed = JumpToFrame(m_lNextFrame);
+    if (!guard.Alive())
+        return 0;
+    m_fPacedPresent = 0;
+    if (!fPlayed)
         return 0;
     for (;;) {
         if (!CallService(svcawIdle, 0, 0) || !guard.Alive())
             return 0;
-        const DWORD elapsed = GetTickCount() - t0;
-        if (static_cast<double>(elapsed) >= m_dFramePeriod)
+        const double elapsed = static_cast<double>(GetTickCount() - m_dwCadenceTick) - m_dCadenceOffset;
+        if (elapsed >= m_dFramePeriod)
             return 1;
-        WaitForFrame(m_dFramePeriod - static_cast<double>(elapsed));
+        WaitForFrame(m_dFramePeriod - elapsed);
     }
 }
 
@@ -405,6 +433,22 @@ int ANIMWINDOW::Animate(long count)
         }
     }
     return 1;
+}
+
+void ANIMWINDOW::WaitToPresent()
+{
+    // A frame's work before the present (moving, composing, the 3D scene)
+    // takes from a fraction of a millisecond to several, frame by frame;
+    // showing each picture as soon as it is ready would pass that on as
+    // uneven intervals on the screen. The frame loop's pictures go at a
+    // fixed point of their period instead, long enough after the frame was
+    // due for the work of nearly every frame.
+    if (!m_fPacedPresent || !m_fCadence || m_dFramePeriod <= 0)
+        return;
+    const double due = m_dCadenceOffset + m_dFramePeriod * kPresentPoint;
+    const double early = due - static_cast<double>(GetTickCount() - m_dwCadenceTick);
+    if (early >= 1)
+        Sleep(static_cast<DWORD>(early));
 }
 
 int ANIMWINDOW::AnimateSequence()
@@ -551,6 +595,7 @@ double ANIMWINDOW::SetTargetFrameRate(double fps)
 {
     const double previous = GetTargetFrameRate();
     m_dFramePeriod = fps != 0 ? 1000.0 / fps : 0;
+    m_fCadence = 0;
     return previous;
 }
 

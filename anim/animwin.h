@@ -224,12 +224,22 @@ private:
     // touch each frame, whose picture says itself what changed.
     int TouchRegions(RECT* rc, int fFixed, int fShown);
     void Touch3dObject();
+    void WaitToPresent();
 
     HWND m_hwnd = nullptr;
     WNDPROC m_pfnPrevProc = nullptr;
     LONG_PTR m_lPrevLong0 = 0;
     RECT m_rcClient{0, 0, 0, 0};
     double m_dFramePeriod = 1000.0 / 30.0;
+    // When the current frame was due: a tick and the milliseconds after it
+    // (frames are due a period apart, not a period after the last one
+    // began). No frame is due yet while m_fCadence is 0.
+    int m_fCadence = 0;
+    DWORD m_dwCadenceTick = 0;
+    double m_dCadenceOffset = 0;
+    // Set while the frame loop renders its frame: the picture then goes to
+    // the screen at a steady point of the period (see WaitToPresent).
+    int m_fPacedPresent = 0;
     DWORD m_adwFrameTimes[10] = {};
     unsigned m_iFrameTime = 0;
     int m_nFreeze = 0;

@@ -425,6 +425,8 @@ void ANIMWINDOW::ComposeAndPresent(int fVisible, int fFlipping, int fObscured, d
             m_pgrCompose->DrawTo(back, 0, 0, kToEdge, kToEdge, 0, 0);
         DrawObjectsTo(back, nullptr, 0);
         *msCompose = timer.Lap();
+        WaitToPresent();
+        timer.Lap();
         // The whole back buffer is drawn anew, but only what changed since
         // the last frame needs to reach the screen.
         back->SetChangedRects(m_drPresent.rects, m_drPresent.count);
@@ -464,6 +466,8 @@ void ANIMWINDOW::ComposeAndPresent(int fVisible, int fFlipping, int fObscured, d
     }
     *msCompose = timer.Lap();
     if (fVisible && (fScreenDirty || (m_fBlitPending && !fObscured))) {
+        WaitToPresent();
+        timer.Lap();
         IDirectDrawSurface* primary = Display->GetSurface(1);
         IDirectDrawSurface* image = m_pgrWindowImage->GetSurface();
         if (primary && image) {

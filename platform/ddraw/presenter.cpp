@@ -1,5 +1,6 @@
 #include "platform/ddraw/presenter.h"
 
+#include "platform/glrender/glcontext.h"
 #include "platform/window/events.h"
 
 #include <SDL.h>
@@ -9,9 +10,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <unordered_map>
+#include <utility>
 
 namespace presenter {
 namespace {
+// Where one window column (or row) of a scaled picture takes its colour
+// from: two neighbouring picture columns and the weight of the second, in
+// 256ths, as a linear filter samples at the window pixel's centre.
+struct Tap {
+    int first = 0;
+    int second = 0;
+    std::uint32_t weight = 0;
+};
+
 struct State {
     bool desktopKnown = false;
     Mode desktop;
@@ -25,12 +36,21 @@ struct State {
     int texW = 0, texH = 0;
     Path path = Path::Renderer;
     bool pathFromEnvironment = false;
+    // The path was asked for (VARNO_PRESENTER, SetPath) or chosen once.
+    bool pathChosen = false;
     // The window surface path: the surface last drawn on and, for its size,
-    // the source column of every window column.
+    // where every window column and row takes its colour from.
     SDL_Surface* windowSurface = nullptr;
     int surfaceW = 0, surfaceH = 0;
+    int scaledFromW = 0, scaledFromH = 0;
     RECT letterbox{0, 0, 0, 0};
-    std::vector<int> columnSource;
+    std::vector<Tap> columns, rows;
+    // In 16- and 8-bit modes the picture as the screen shows it before
+    // scaling, kept up to date rectangle by rectangle (what the renderer's
+    // texture holds on the other path).
+    std::vector<std::uint32_t> quantised;
+    // Picture rows blended across, on their way to the window rows.
+    std::vector<std::uint32_t> across;
     std::vector<SDL_Rect> updates;
     // The texture must take the whole picture with the next present (new
     // texture, window resized or exposed, full screen toggled).
@@ -118,16 +138,27 @@ void ApplyFullScreen()
 
 // VARNO_PRESENTER=renderer or =surface picks the way to the screen (for
 // measuring one against the other); otherwise the one chosen stays.
+// Without a choice, the window surface where OpenGL draws on the processor:
+// there the renderer's filtered draw of the whole window and the swap that
+// sends all of it cost more than the game's own frame, while the window
+// surface scales and sends only the changed areas (through shared memory
+// under X11). With a graphics processor the renderer costs the processor
+// almost nothing, whatever the window's size.
 void ChoosePath()
 {
     State& s = st();
     const char* wanted = SDL_getenv("VARNO_PRESENTER");
-    if (!wanted)
-        return;
-    if (SDL_strcmp(wanted, "renderer") == 0)
+    if (wanted && SDL_strcmp(wanted, "renderer") == 0) {
         s.path = Path::Renderer;
-    else if (SDL_strcmp(wanted, "surface") == 0)
+        s.pathChosen = true;
+    } else if (wanted && SDL_strcmp(wanted, "surface") == 0) {
         s.path = Path::WindowSurface;
+        s.pathChosen = true;
+    }
+    if (s.pathChosen)
+        return;
+    s.pathChosen = true;
+    s.path = glcontext::IsSoftware() ? Path::WindowSurface : Path::Renderer;
 }
 
 void ApplyIcon()
@@ -285,10 +316,25 @@ bool EnsureTexture(int width, int height)
     return s.texture != nullptr;
 }
 
-// a * b / c rounded up, for non-negative values.
-int CeilMulDiv(int a, int b, int c)
+// For each of outCount window pixels showing inCount picture pixels, the two
+// picture pixels a linear filter blends and the second one's weight: the
+// window pixel's centre mapped into the picture, between the centres of
+// the pixels on either side; at the edges the edge pixel alone.
+void MakeTaps(std::vector<Tap>* taps, int outCount, int inCount)
 {
-    return static_cast<int>((static_cast<long long>(a) * b + c - 1) / c);
+    taps->resize(static_cast<std::size_t>(std::max(outCount, 0)));
+    for (int i = 0; i < outCount; ++i) {
+        const double at = (i + 0.5) * inCount / outCount - 0.5;
+        Tap& t = (*taps)[static_cast<std::size_t>(i)];
+        if (at <= 0) {
+            t = Tap{0, 0, 0};
+            continue;
+        }
+        const int first = std::min(static_cast<int>(at), inCount - 1);
+        t.first = first;
+        t.second = std::min(first + 1, inCount - 1);
+        t.weight = static_cast<std::uint32_t>((at - first) * 256 + 0.5);
+    }
 }
 
 // The window surface, when it can take the picture's pixels as they are
@@ -296,71 +342,89 @@ int CeilMulDiv(int a, int b, int c)
 SDL_Surface* WindowSurface(int picW, int picH, bool* whole)
 {
     State& s = st();
+    // The window's own pixels sent to the screen as they are (shared memory
+    // under X11), not a texture drawn whole through OpenGL for each update.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_Surface* ws = SDL_GetWindowSurface(s.window);
     if (!ws || (ws->format->format != SDL_PIXELFORMAT_RGB888 && ws->format->format != SDL_PIXELFORMAT_ARGB8888))
         return nullptr;
     const RECT box = LetterboxRect(ws->w, ws->h, picW, picH);
-    if (ws != s.windowSurface || ws->w != s.surfaceW || ws->h != s.surfaceH ||
-        std::memcmp(&box, &s.letterbox, sizeof box) != 0) {
+    if (ws != s.windowSurface || ws->w != s.surfaceW || ws->h != s.surfaceH || picW != s.scaledFromW ||
+        picH != s.scaledFromH || std::memcmp(&box, &s.letterbox, sizeof box) != 0) {
         s.windowSurface = ws;
         s.surfaceW = ws->w;
         s.surfaceH = ws->h;
+        s.scaledFromW = picW;
+        s.scaledFromH = picH;
         s.letterbox = box;
-        const int w = box.right - box.left;
-        s.columnSource.resize(static_cast<std::size_t>(std::max(w, 0)));
-        for (int x = 0; x < w; ++x)
-            s.columnSource[static_cast<std::size_t>(x)] = static_cast<int>(static_cast<long long>(x) * picW / w);
+        MakeTaps(&s.columns, box.right - box.left, picW);
+        MakeTaps(&s.rows, box.bottom - box.top, picH);
         *whole = true;
     }
     return ws;
 }
 
-// Scales one rectangle of the source (picture coordinates) onto the window
-// surface, nearest pixel, as the screen shows it; returns the window area.
-SDL_Rect ScaleToSurface(SDL_Surface* ws, const Source& src, const RECT& r, bool paletted)
+// a + (b - a) * weight / 256 for each colour of two XRGB pixels; the top
+// byte comes out 0.
+inline std::uint32_t Blend(std::uint32_t a, std::uint32_t b, std::uint32_t weight)
+{
+    const std::uint32_t keep = 256 - weight;
+    const std::uint32_t rb = (((a & 0xFF00FFu) * keep + (b & 0xFF00FFu) * weight) >> 8) & 0xFF00FFu;
+    const std::uint32_t g = (((a & 0xFF00u) * keep + (b & 0xFF00u) * weight) >> 8) & 0xFF00u;
+    return rb | g;
+}
+
+// The first window pixel (of count) whose filter reads a picture pixel at
+// or after from, and the first after to whose filter reads none before to.
+std::pair<int, int> TouchedRange(const std::vector<Tap>& taps, int from, int to)
+{
+    const int count = static_cast<int>(taps.size());
+    int begin = 0;
+    while (begin < count && taps[static_cast<std::size_t>(begin)].second < from)
+        ++begin;
+    int end = begin;
+    while (end < count && taps[static_cast<std::size_t>(end)].first < to)
+        ++end;
+    return {begin, end};
+}
+
+// Scales one rectangle of the picture (picture coordinates) onto the window
+// surface with a linear filter, as the renderer's texture is drawn: every
+// window pixel whose filter reads a pixel of the rectangle; returns that
+// window area. The picture is read from `from` (pitch in pixels).
+SDL_Rect ScaleToSurface(SDL_Surface* ws, const std::uint32_t* from, int pitch, const RECT& r)
 {
     State& s = st();
     const RECT& box = s.letterbox;
-    const int w = box.right - box.left, h = box.bottom - box.top;
-    if (w <= 0 || h <= 0)
+    const auto [x0, x1] = TouchedRange(s.columns, r.left, r.right);
+    const auto [y0, y1] = TouchedRange(s.rows, r.top, r.bottom);
+    if (x0 >= x1 || y0 >= y1)
         return SDL_Rect{0, 0, 0, 0};
-    // The window pixels whose nearest source pixel lies inside r.
-    const int x0 = CeilMulDiv(r.left, w, src.width), x1 = CeilMulDiv(r.right, w, src.width);
-    const int y0 = CeilMulDiv(r.top, h, src.height), y1 = CeilMulDiv(r.bottom, h, src.height);
-    const bool quantised = Quantised(src.depth, paletted);
-    const int* columns = s.columnSource.data();
-    int lastRow = -1;
-    std::uint32_t* lastOut = nullptr;
+    // Each picture row the area reads is blended across once; window rows
+    // then blend two of those.
+    const Tap* columns = s.columns.data();
+    const int width = x1 - x0;
+    const int firstRow = s.rows[static_cast<std::size_t>(y0)].first;
+    const int lastRow = s.rows[static_cast<std::size_t>(y1 - 1)].second;
+    s.across.resize(static_cast<std::size_t>(lastRow - firstRow + 1) * static_cast<std::size_t>(width));
+    for (int sy = firstRow; sy <= lastRow; ++sy) {
+        const std::uint32_t* in = from + static_cast<std::ptrdiff_t>(sy) * pitch;
+        std::uint32_t* blended = s.across.data() + static_cast<std::ptrdiff_t>(sy - firstRow) * width;
+        for (int x = x0; x < x1; ++x) {
+            const Tap& c = columns[x];
+            blended[x - x0] = Blend(in[c.first], in[c.second], c.weight);
+        }
+    }
     for (int y = y0; y < y1; ++y) {
         auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(ws->pixels) +
                                                      static_cast<std::ptrdiff_t>(box.top + y) * ws->pitch) +
-                    box.left;
-        const int sy = static_cast<int>(static_cast<long long>(y) * src.height / h);
-        if (sy == lastRow) {
-            // Rows scaled up repeat the row above.
-            std::memcpy(out + x0, lastOut + x0, static_cast<std::size_t>(x1 - x0) * 4);
-            continue;
-        }
-        const std::uint32_t* in = src.pixels + static_cast<std::ptrdiff_t>(sy) * src.pitchPixels;
-        if (!quantised) {
-            for (int x = x0; x < x1; ++x)
-                out[x] = in[columns[x]];
-        } else {
-            std::uint32_t lastIn = ~0u, lastValue = 0;
-            for (int x = x0; x < x1; ++x) {
-                const std::uint32_t c = in[columns[x]];
-                if (c != lastIn) {
-                    lastIn = c;
-                    QuantiseRow(&c, &lastValue, 1, src.depth, paletted);
-                }
-                out[x] = lastValue;
-            }
-        }
-        lastRow = sy;
-        lastOut = out;
+                    box.left + x0;
+        const Tap& row = s.rows[static_cast<std::size_t>(y)];
+        const std::uint32_t* above = s.across.data() + static_cast<std::ptrdiff_t>(row.first - firstRow) * width;
+        const std::uint32_t* below = s.across.data() + static_cast<std::ptrdiff_t>(row.second - firstRow) * width;
+        for (int x = 0; x < width; ++x)
+            out[x] = Blend(above[x], below[x], row.weight);
     }
-    s.stats.uploadedPixels += static_cast<std::uint64_t>(r.right - r.left) * static_cast<std::uint64_t>(r.bottom - r.top);
-    ++s.stats.uploads;
     return SDL_Rect{box.left + x0, box.top + y0, x1 - x0, y1 - y0};
 }
 
@@ -373,18 +437,40 @@ bool PresentToSurface(const Source& src, const RECT* changed, int count, bool wh
     SDL_Surface* ws = WindowSurface(src.width, src.height, &whole);
     if (!ws)
         return false;
-    s.updates.clear();
     const RECT all{0, 0, src.width, src.height};
     if (whole) {
-        SDL_FillRect(ws, nullptr, 0);
-        ScaleToSurface(ws, src, all, paletted);
-        s.updates.push_back(SDL_Rect{0, 0, ws->w, ws->h});
-    } else {
+        changed = &all;
+        count = 1;
+    }
+    // The quantised picture first, all rectangles of it: a filter near the
+    // edge of one rectangle reads pixels of its neighbours.
+    const std::uint32_t* from = src.pixels;
+    int pitch = src.pitchPixels;
+    if (Quantised(src.depth, paletted)) {
+        s.quantised.resize(static_cast<std::size_t>(src.width) * static_cast<std::size_t>(src.height));
         for (int i = 0; i < count; ++i) {
-            const SDL_Rect area = ScaleToSurface(ws, src, changed[i], paletted);
-            if (area.w > 0 && area.h > 0)
-                s.updates.push_back(area);
+            const RECT& r = changed[i];
+            for (LONG y = r.top; y < r.bottom; ++y)
+                QuantiseRow(src.pixels + static_cast<std::ptrdiff_t>(y) * src.pitchPixels + r.left,
+                            s.quantised.data() + static_cast<std::ptrdiff_t>(y) * src.width + r.left,
+                            r.right - r.left, src.depth, paletted);
         }
+        from = s.quantised.data();
+        pitch = src.width;
+    }
+    s.updates.clear();
+    if (whole) {
+        SDL_FillRect(ws, nullptr, 0);
+        s.updates.push_back(SDL_Rect{0, 0, ws->w, ws->h});
+    }
+    for (int i = 0; i < count; ++i) {
+        const RECT& r = changed[i];
+        const SDL_Rect area = ScaleToSurface(ws, from, pitch, r);
+        s.stats.uploadedPixels +=
+            static_cast<std::uint64_t>(r.right - r.left) * static_cast<std::uint64_t>(r.bottom - r.top);
+        ++s.stats.uploads;
+        if (!whole && area.w > 0 && area.h > 0)
+            s.updates.push_back(area);
     }
     if (s.updates.empty())
         return true;
@@ -738,6 +824,7 @@ void SetPath(Path path)
     State& s = st();
     if (s.path == path)
         return;
+    s.pathChosen = true;
     // A window keeps the way it was made with: the next one takes the new.
     DestroyWindow();
     s.path = path;

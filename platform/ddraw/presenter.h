@@ -98,18 +98,19 @@ struct Stats {
 Stats GetStats();
 void ResetStats();
 
-// How the picture reaches the window, scaled: drawn by SDL's renderer from
-// a streaming texture, filtered (the default; the whole window is drawn
-// each time something changed), or scaled by the presenter onto the
-// window's own surface, nearest pixel, sending only the changed areas (a
-// window whose surface has another pixel format falls back to the
-// renderer). VARNO_PRESENTER=renderer or =surface picks one at start;
-// tools/present/present_bench measures them against each other.
+// How the picture reaches the window, scaled with a linear filter: drawn by
+// SDL's renderer from a streaming texture (the whole window is drawn and
+// swapped each time something changed), or blended by the presenter onto
+// the window's own surface, sending only the changed areas (a window whose
+// surface has another pixel format falls back to the renderer). Unless
+// VARNO_PRESENTER=renderer or =surface or SetPath picks one, the window
+// surface is used where OpenGL draws on the processor, the renderer
+// elsewhere; tools/present/present_bench measures them against each other.
 enum class Path { Renderer, WindowSurface };
 void SetPath(Path path);
 Path GetPath();
 // Reads back what the window shows (scaled, letterboxed), when there is a
-// window with a renderer; false otherwise.
+// window with a renderer or a window surface; false otherwise.
 bool ReadWindow(std::vector<std::uint32_t>* pixels, int* width, int* height);
 
 // The rectangle of the picture inside an output area of outW x outH when a

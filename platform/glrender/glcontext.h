@@ -9,4 +9,8 @@ namespace glcontext {
 bool Ensure(std::string* pError);
 // Makes the context current on this thread; false when there is none.
 bool MakeCurrent();
+// Whether the context draws on the processor (a software rasteriser such
+// as llvmpipe or softpipe): every pixel a GL draw covers then costs
+// processor time. False when there is no context.
+bool IsSoftware();
 } // namespace glcontext

@@ -94,6 +94,61 @@ TEST_F(AnimWindowTest, ALateFrameGetsOneIdleCallAndTheNextFrameFollowsAtOnce)
     EXPECT_EQ(GetTickCount(), start);
 }
 
+TEST_F(AnimWindowTest, FramesAreDueAPeriodApartAndTheirPicturesGoAtAFixedPointOfIt)
+{
+    aw->SetTargetFrameRate(40); // 25 ms
+    std::vector<DWORD> begun, ended;
+    int idles = 0;
+    const DWORD start = GetTickCount();
+    // The first frame's idle time overruns its period by 5 ms (a late
+    // wake-up); the third frame's work takes 15 ms, past the present point.
+    // Every frame has something to show.
+    host.answer = [&](ANIMWINDOW* w, svcAnimWindow code, unsigned, long) {
+        if (code == svcawBeginFrame)
+            begun.push_back(GetTickCount());
+        if (code == svcawDrawFrame)
+            w->Touch(nullptr, 0);
+        if (code == svcawDrawFrame && begun.size() == 3)
+            clock_control::Advance(15);
+        if (code == svcawEndFrame)
+            ended.push_back(GetTickCount());
+        if (code == svcawIdle && ++idles == 1)
+            clock_control::SetTick(start + 30);
+        return 1;
+    };
+    ASSERT_EQ(aw->Animate(4), 1);
+    ASSERT_EQ(begun.size(), 4u);
+    ASSERT_EQ(ended.size(), 4u);
+    // The late second frame leaves the third less to wait: it is due 50 ms
+    // after the first, not 25 ms after the second began.
+    EXPECT_EQ(begun[0] - start, 0u);
+    EXPECT_EQ(begun[1] - start, 30u);
+    EXPECT_EQ(begun[2] - start, 50u);
+    EXPECT_EQ(begun[3] - start, 75u);
+    // Each picture goes 10 ms after its frame was due (two fifths of the
+    // period), or as soon as it is ready when the work took longer.
+    EXPECT_EQ(ended[0] - start, 10u);
+    EXPECT_EQ(ended[1] - start, 35u);
+    EXPECT_EQ(ended[2] - start, 65u);
+    EXPECT_EQ(ended[3] - start, 85u);
+
+    // Falling more than a period behind starts the count again from there.
+    begun.clear();
+    ended.clear();
+    idles = 0;
+    host.answer = [&](ANIMWINDOW*, svcAnimWindow code, unsigned, long) {
+        if (code == svcawBeginFrame)
+            begun.push_back(GetTickCount());
+        if (code == svcawIdle && ++idles == 1)
+            clock_control::Advance(100);
+        return 1;
+    };
+    ASSERT_EQ(aw->Animate(3), 1);
+    ASSERT_EQ(begun.size(), 3u);
+    EXPECT_EQ(begun[1] - begun[0], 100u);
+    EXPECT_EQ(begun[2] - begun[1], 25u);
+}
+
 TEST_F(AnimWindowTest, WaitingForTheNextFrameWakesForInputAndTheHostPumpsIt)
 {
     aw->SetTargetFrameRate(40);
@@ -112,12 +167,13 @@ TEST_F(AnimWindowTest, WaitingForTheNextFrameWakesForInputAndTheHostPumpsIt)
             PostMessageA(m_main, WM_USER, 0, 0); // arrives while the frame waits
         return 1;
     };
+    const DWORD start = GetTickCount();
     EXPECT_EQ(aw->Animate(1), 1);
     EXPECT_EQ(pumped, 1);
     ASSERT_GE(idleTicks.size(), 3u);
     // The message woke the wait at once; the next wait ran to the deadline.
     EXPECT_EQ(idleTicks[1], idleTicks[0]);
-    EXPECT_GE(idleTicks.back() - idleTicks[0], 25u);
+    EXPECT_GE(idleTicks.back() - start, 25u);
 }
 
 TEST_F(AnimWindowTest, TheSequencerSendsItsMessageDuringTheLastScheduledFrame)

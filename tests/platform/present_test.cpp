@@ -138,3 +138,124 @@ TEST_F(Present, A16BitModeQuantisesWhatItSends)
     EXPECT_EQ(presenter::GetStats().uploadedPixels, 64u);
     EXPECT_EQ(Shown(10, 10), 0x080808u);
 }
+
+namespace {
+// The presenter alone on the window surface path: a picture of 800 x 600
+// scaled into the full-screen window (not a whole multiple).
+class ScaledSurface : public ::testing::Test {
+protected:
+    static constexpr int kW = 800, kH = 600;
+    void Show(int depth)
+    {
+        presenter::Reset();
+        presenter::SetCurrentMode({kW, kH, depth});
+        presenter::SetFullScreen(true);
+        presenter::SetPath(presenter::Path::WindowSurface);
+        presenter::SetShown(true, "ScaledSurface");
+        m_depth = depth;
+        Present(nullptr, 0);
+    }
+    void TearDown() override { presenter::Reset(); }
+    // The picture to the screen: the given rectangles, or all of it.
+    void Present(const RECT* changed, int count)
+    {
+        const presenter::Source source{m_pixels.data(), kW, kH, kW, m_depth, nullptr};
+        if (changed)
+            presenter::PresentChanged(source, changed, count);
+        else
+            presenter::PresentSource(source);
+    }
+    bool Window(std::vector<std::uint32_t>* pixels, int* w, int* h)
+    {
+        return presenter::GetPath() == presenter::Path::WindowSurface && presenter::ReadWindow(pixels, w, h);
+    }
+    // Fine detail a filter must carry over: one-pixel lines and checks.
+    void Pattern(const RECT& r, std::uint32_t seed)
+    {
+        for (LONG y = r.top; y < r.bottom; ++y)
+            for (LONG x = r.left; x < r.right; ++x)
+                m_pixels[static_cast<std::size_t>(y) * kW + x] =
+                    ((x + y) % 3 == 0 ? 0xFFFFFFu : (seed * 0x9E3779B1u + static_cast<std::uint32_t>(x * 7 + y * 13)) & 0xFFFFFF);
+    }
+    std::vector<std::uint32_t> m_pixels = std::vector<std::uint32_t>(static_cast<std::size_t>(kW) * kH, 0x204060u);
+    int m_depth = 32;
+};
+} // namespace
+
+TEST_F(ScaledSurface, ChangedRectanglesLeaveTheWindowAsAWholeRedrawWould)
+{
+    for (int depth : {32, 16}) {
+        SCOPED_TRACE(depth);
+        Show(depth);
+        std::vector<std::uint32_t> partial, whole;
+        int w = 0, h = 0;
+        if (!Window(&partial, &w, &h))
+            GTEST_SKIP() << "no window surface here";
+        ASSERT_TRUE(w != kW || h != kH) << "the window must scale the picture";
+        // Neighbouring and overlapping rectangles, one on the picture's edge:
+        // the filter near each one's border reads pixels of the others.
+        const std::vector<RECT> changed{{100, 100, 140, 130}, {140, 100, 141, 160}, {120, 125, 200, 127},
+                                        {0, 590, 800, 600}, {799, 0, 800, 600}};
+        for (std::uint32_t step = 1; step <= 3; ++step) {
+            for (const RECT& r : changed)
+                Pattern(r, step);
+            presenter::ResetStats();
+            Present(changed.data(), static_cast<int>(changed.size()));
+            EXPECT_FALSE(presenter::GetStats().lastWasWhole);
+        }
+        std::uint64_t sent = 0;
+        for (const RECT& r : changed)
+            sent += static_cast<std::uint64_t>(r.right - r.left) * static_cast<std::uint64_t>(r.bottom - r.top);
+        EXPECT_EQ(presenter::GetStats().uploadedPixels, sent);
+        ASSERT_TRUE(Window(&partial, &w, &h));
+        presenter::NoteExposed();
+        Present(changed.data(), 1);
+        EXPECT_TRUE(presenter::GetStats().lastWasWhole);
+        ASSERT_TRUE(Window(&whole, &w, &h));
+        ASSERT_EQ(partial.size(), whole.size());
+        std::size_t differ = 0;
+        for (std::size_t i = 0; i < whole.size(); ++i)
+            differ += partial[i] != whole[i];
+        EXPECT_EQ(differ, 0u);
+    }
+}
+
+TEST_F(ScaledSurface, AnEvenColourStaysExactInsideTheBarsAndEveryThinLineShows)
+{
+    Show(32);
+    std::vector<std::uint32_t> window;
+    int w = 0, h = 0;
+    if (!Window(&window, &w, &h))
+        GTEST_SKIP() << "no window surface here";
+    const RECT box = presenter::LetterboxRect(w, h, kW, kH);
+    const auto at = [&](int x, int y) { return window[static_cast<std::size_t>(y) * w + x] & 0xFFFFFFu; };
+    // Blending never drifts an even colour; the bars are black.
+    for (int y = box.top; y < box.bottom; y += 7)
+        for (int x = box.left; x < box.right; x += 5)
+            ASSERT_EQ(at(x, y), 0x204060u) << x << "," << y;
+    if (box.left > 0) {
+        EXPECT_EQ(at(box.left - 1, h / 2), 0u);
+    }
+    if (box.top > 0) {
+        EXPECT_EQ(at(w / 2, box.top - 1), 0u);
+    }
+
+    // White one-pixel columns every fourth column of the picture: each one
+    // shows as a bright window column, none lost and none doubled at full
+    // brightness between two others.
+    const RECT all{0, 0, kW, kH};
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x)
+            m_pixels[static_cast<std::size_t>(y) * kW + x] = x % 4 == 1 ? 0xFFFFFFu : 0u;
+    Present(&all, 1);
+    ASSERT_TRUE(Window(&window, &w, &h));
+    const int y = (box.top + box.bottom) / 2;
+    int lines = 0;
+    for (int x = box.left; x < box.right; ++x) {
+        const std::uint32_t g = (at(x, y) >> 8) & 0xFF;
+        const std::uint32_t left = x > box.left ? (at(x - 1, y) >> 8) & 0xFF : 0;
+        const std::uint32_t right = x + 1 < box.right ? (at(x + 1, y) >> 8) & 0xFF : 0;
+        lines += g >= 128 && g >= left && g > right;
+    }
+    EXPECT_EQ(lines, kW / 4);
+}
