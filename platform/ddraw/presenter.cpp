@@ -344,7 +344,9 @@ SDL_Surface* WindowSurface(int picW, int picH, bool* whole)
     State& s = st();
     // The window's own pixels sent to the screen as they are (shared memory
     // under X11), not a texture drawn whole through OpenGL for each update.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // SDL decides this when it makes the first window surface.
+    static const bool hinted = SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0") == SDL_TRUE;
+    (void)hinted;
     SDL_Surface* ws = SDL_GetWindowSurface(s.window);
     if (!ws || (ws->format->format != SDL_PIXELFORMAT_RGB888 && ws->format->format != SDL_PIXELFORMAT_ARGB8888))
         return nullptr;
