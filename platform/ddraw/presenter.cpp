@@ -35,7 +35,6 @@ struct State {
     SDL_Texture* texture = nullptr;
     int texW = 0, texH = 0;
     Path path = Path::Renderer;
-    bool pathFromEnvironment = false;
     // The path was asked for (VARNO_PRESENTER, SetPath) or chosen once.
     bool pathChosen = false;
     // The window surface path: the surface last drawn on and, for its size,
@@ -276,6 +275,23 @@ void QuantiseRow(const std::uint32_t* src, std::uint32_t* dst, int count, int de
 
 bool Quantised(int depth, bool paletted) { return depth == 16 || (depth == 8 && paletted); }
 
+// One rectangle of the source as the screen shows it at the source's depth,
+// into out (the rectangle's top left corner there, outPitch pixels a row).
+void QuantiseRect(const Source& src, const RECT& r, bool paletted, std::uint32_t* out, int outPitch)
+{
+    for (LONG y = r.top; y < r.bottom; ++y)
+        QuantiseRow(src.pixels + static_cast<std::ptrdiff_t>(y) * src.pitchPixels + r.left,
+                    out + static_cast<std::ptrdiff_t>(y - r.top) * outPitch, r.right - r.left, src.depth, paletted);
+}
+
+// A rectangle of the picture went to the screen.
+void CountSent(const RECT& r)
+{
+    State& s = st();
+    s.stats.uploadedPixels += static_cast<std::uint64_t>(r.right - r.left) * static_cast<std::uint64_t>(r.bottom - r.top);
+    ++s.stats.uploads;
+}
+
 // Brings the kept picture up to date with the source.
 void FillPicture()
 {
@@ -285,9 +301,7 @@ void FillPicture()
     s.pictureStale = false;
     s.picture.resize(static_cast<std::size_t>(s.picW) * static_cast<std::size_t>(s.picH));
     const bool paletted = s.source.depth == 8 && s.source.palette256;
-    for (int y = 0; y < s.picH; ++y)
-        QuantiseRow(s.source.pixels + static_cast<std::ptrdiff_t>(y) * s.source.pitchPixels,
-                    s.picture.data() + static_cast<std::ptrdiff_t>(y) * s.picW, s.picW, s.source.depth, paletted);
+    QuantiseRect(s.source, RECT{0, 0, s.picW, s.picH}, paletted, s.picture.data(), s.picW);
 }
 
 // Makes sure the texture has the picture's size; a new one must take the
@@ -452,10 +466,8 @@ bool PresentToSurface(const Source& src, const RECT* changed, int count, bool wh
         s.quantised.resize(static_cast<std::size_t>(src.width) * static_cast<std::size_t>(src.height));
         for (int i = 0; i < count; ++i) {
             const RECT& r = changed[i];
-            for (LONG y = r.top; y < r.bottom; ++y)
-                QuantiseRow(src.pixels + static_cast<std::ptrdiff_t>(y) * src.pitchPixels + r.left,
-                            s.quantised.data() + static_cast<std::ptrdiff_t>(y) * src.width + r.left,
-                            r.right - r.left, src.depth, paletted);
+            QuantiseRect(src, r, paletted, s.quantised.data() + static_cast<std::ptrdiff_t>(r.top) * src.width + r.left,
+                         src.width);
         }
         from = s.quantised.data();
         pitch = src.width;
@@ -468,9 +480,7 @@ bool PresentToSurface(const Source& src, const RECT* changed, int count, bool wh
     for (int i = 0; i < count; ++i) {
         const RECT& r = changed[i];
         const SDL_Rect area = ScaleToSurface(ws, from, pitch, r);
-        s.stats.uploadedPixels +=
-            static_cast<std::uint64_t>(r.right - r.left) * static_cast<std::uint64_t>(r.bottom - r.top);
-        ++s.stats.uploads;
+        CountSent(r);
         if (!whole && area.w > 0 && area.h > 0)
             s.updates.push_back(area);
     }
@@ -494,13 +504,10 @@ void Upload(const Source& src, const RECT& r, bool paletted)
         SDL_UpdateTexture(s.texture, &rect, first, src.pitchPixels * 4);
     } else {
         s.scratch.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-        for (int y = 0; y < h; ++y)
-            QuantiseRow(first + static_cast<std::ptrdiff_t>(y) * src.pitchPixels,
-                        s.scratch.data() + static_cast<std::ptrdiff_t>(y) * w, w, src.depth, paletted);
+        QuantiseRect(src, r, paletted, s.scratch.data(), w);
         SDL_UpdateTexture(s.texture, &rect, s.scratch.data(), w * 4);
     }
-    s.stats.uploadedPixels += static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h);
-    ++s.stats.uploads;
+    CountSent(r);
 }
 }  // namespace
 
