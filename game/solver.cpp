@@ -716,6 +716,12 @@ std::vector<std::vector<SCRIPTELEMENT>> Variations(const std::vector<SCRIPTELEME
 
 }  // namespace
 
+LONG ScriptSlack(const SOLVEOPTIONS& options, const std::vector<SCRIPTELEMENT>& script, LONG lCap)
+{
+    long long frames = 0;
+    return SlackOf(options, script, lCap, &frames);
+}
+
 bool WidenSolution(const SOLVEOPTIONS& options, SOLVERESULT* result, LONG lCap)
 {
     std::vector<SCRIPTELEMENT> script;

@@ -118,5 +118,10 @@ SOLVERESULT SolvePuzzle(const SOLVEOPTIONS& options);
 // false, changing nothing, when the result's script does not win.
 bool WidenSolution(const SOLVEOPTIONS& options, SOLVERESULT* result, LONG lCap = 60);
 
+// The frames, up to lCap, by which every walk of the script can start later,
+// each delay up to it still winning; -1 when the script does not win as it
+// stands.
+LONG ScriptSlack(const SOLVEOPTIONS& options, const std::vector<SCRIPTELEMENT>& script, LONG lCap = 60);
+
 // The written form of a script.
 std::string ScriptText(const std::vector<SCRIPTELEMENT>& script);

@@ -23,8 +23,17 @@ expect "FAIL  levels 1 and 2 teach"
 expect "FAIL  from level 8"
 expect "PASS  the levels' speeds rise level by level to 60 or more in the last level"
 expect "PASS  the mean slack of the stored solutions falls level by level"
+expect "PASS  the saved figures cover every puzzle of the file, with its mines"
 # The solver's own slack comes from the first way its search meets: with
 # stored ways given the curve is read from those.
 grep -q "solver's solutions falls" <<<"$out" && { echo "the solver's slack was judged"; failures=$((failures + 1)); }
 [ "$status" -eq 1 ] || { echo "exit status $status, not 1 with a rule failing"; failures=$((failures + 1)); }
-[ "$failures" -eq 0 ]
+[ "$failures" -eq 0 ] || exit 1
+# Figures saved before the file changed are named: a puzzle without a line
+# and one whose mines differ.
+stale=$(mktemp)
+trap 'rm -f "$stale"' EXIT
+grep -v '^1 2 ' "$here/curve/figures.txt" | sed 's/^2 1 \(.*\) mines=2 /2 1 \1 mines=4 /' >"$stale"
+out=$("$here/../../tools/levels/curve_report.sh" "$1" "$here/curve/levels.lev" --from "$stale")
+grep -qF "FAIL  the saved figures cover every puzzle of the file, with its mines (not: 1.2 2.1)" <<<"$out" ||
+    { echo "stale figures not named:"; echo "$out" | tail -3; exit 1; }

@@ -57,6 +57,13 @@ protected:
         fs::create_directories(folder);
     }
     void TearDown() override { fs::remove_all(folder); }
+    // Two Gray cubes at a brisk speed: the search's own way plants right in
+    // front of the cubes. The file and the puzzle, as varno-sim's arguments.
+    std::string BriskPuzzle()
+    {
+        const CASE kBrisk[] = {{"two Gray cubes, brisk", 5, 12, 30, 3, "-n---/---n-"}};
+        return Write("brisk.lev", LevelText(kBrisk, 1)) + " --level 1 --puzzle 1";
+    }
     std::string Write(const std::string& name, const std::string& text)
     {
         const fs::path p = folder / name;
@@ -119,11 +126,7 @@ bool WinsLate(const std::string& where, const std::string& script, int late)
 
 TEST_F(Solve, RoomyWaysLeaveMoreRoomAndStillWin)
 {
-    // Two Gray cubes at a brisk speed: the search's own way plants right
-    // in front of the cubes.
-    const CASE kBrisk[] = {{"two Gray cubes, brisk", 5, 12, 30, 3, "-n---/---n-"}};
-    const std::string file = Write("brisk.lev", LevelText(kBrisk, 1));
-    const std::string where = file + " --level 1 --puzzle 1";
+    const std::string where = BriskPuzzle();
     const RUN plain = RunSim("solve " + where + " --seconds 20");
     ASSERT_EQ(plain.code, 0) << plain.out;
     const long plainSlack = std::stol(Line(plain.out, "slack: "));
@@ -153,6 +156,37 @@ TEST_F(Solve, RoomyWaysLeaveMoreRoomAndStillWin)
     // is not an option of solve.
     EXPECT_EQ(RunSim("solve " + where + " --roomy --script \"2 4\"").code, 2);
     EXPECT_EQ(RunSim("solve " + where + " --script \"" + script + "\"").code, 2);
+}
+
+TEST_F(Solve, TheSlackOfAGivenWayIsTheLastDelayEveryWalkCanTakeAndStillWin)
+{
+    const std::string where = BriskPuzzle();
+    const RUN wide = RunSim("solve " + where + " --roomy --seconds 20");
+    ASSERT_EQ(wide.code, 0) << wide.out;
+    const std::string script = Line(wide.out, "solution: ");
+
+    // The same figure as the solver's own measure, and every delay up to it
+    // wins when played, the next one does not.
+    const RUN slack = RunSim("slack " + where + " --script \"" + script + "\"");
+    ASSERT_EQ(slack.code, 0) << slack.out;
+    EXPECT_EQ(Line(slack.out, "slack: "), Line(wide.out, "slack: "));
+    const int frames = std::stoi(Line(slack.out, "slack: "));
+    ASSERT_GT(frames, 0);
+    for (int late = 0; late <= frames; ++late)
+        EXPECT_TRUE(WinsLate(where, script, late)) << late;
+    if (frames < 60) {
+        EXPECT_FALSE(WinsLate(where, script, frames + 1));
+    }
+
+    // A way that does not win has no slack; a bad element, a puzzle not in
+    // the file or no script at all is an error.
+    const RUN lost = RunSim("slack " + where + " --script \"w:400\"");
+    EXPECT_EQ(lost.code, 1);
+    EXPECT_EQ(Line(lost.out, "slack: "), "-");
+    EXPECT_EQ(RunSim("slack " + where + " --script \"x:1\"").code, 2);
+    const std::string otherPuzzle = where.substr(0, where.find(" --puzzle")) + " --puzzle 2";
+    EXPECT_EQ(RunSim("slack " + otherPuzzle + " --script \"" + script + "\"").code, 2);
+    EXPECT_EQ(RunSim("slack " + where).code, 2);
 }
 
 TEST_F(Solve, PuzzlesMadeUnsolvableAreProvenSo)

@@ -85,27 +85,15 @@ shape=$("$sim" format "$levels" 2>/dev/null | tr -d '\r' | awk '
     }')
 [ -n "$shape" ] || { echo "FAIL: no puzzles in $levels"; exit 2; }
 
-# Whether the stored script of puzzle L P wins with every walk started F
-# frames later.
-late_win() {
-    local l=$1 p=$2 f=$3 script=$4 late= e
-    for e in $script; do
-        case "$e" in 1:*) [ "$f" -gt 0 ] && late+="w:$((f - 1)) " ;; esac
-        late+="$e "
-    done
-    "$sim" play "$levels" --level "$l" --puzzle "$p" --difficulty 1 --script "$late" 2>/dev/null |
-        grep -q '^result: won '
-}
-
 # The slack of the stored solution of puzzle L P, up to 60 frames, measured
-# as the solver measures its own: the first delay that loses, less one; -
-# without a stored solution that wins.
+# as the solver measures its own (`SIM slack`): the first delay that loses,
+# less one; - without a stored solution that wins.
 shipped_slack() {
-    local l=$1 p=$2 script f=0
+    local l=$1 p=$2 script slack
     script=$(awk -v l="$l" -v p="$p" '$1 == l && $2 == p { $1 = ""; $2 = ""; print; exit }' "$solutions")
-    if [ -z "$script" ] || ! late_win "$l" "$p" 0 "$script"; then echo -; return; fi
-    while [ "$f" -lt 60 ] && late_win "$l" "$p" $((f + 1)) "$script"; do f=$((f + 1)); done
-    echo "$f"
+    [ -n "$script" ] && slack=$("$sim" slack "$levels" --level "$l" --puzzle "$p" --difficulty 1 --script "$script" 2>/dev/null |
+        sed -n 's/^slack: \([0-9]*\)$/\1/p')
+    echo "${slack:--}"
 }
 
 # The solver's figures, one line per puzzle.
@@ -135,7 +123,7 @@ if [ -n "$solutions" ]; then
 fi
 [ -n "$save" ] && printf '%s\n' "$figures" >"$save"
 
-awk -v shapefile=<(printf '%s\n' "$shape") '
+awk -v shapefile=<(printf '%s\n' "$shape") -v saved="${from:+1}" '
     BEGIN {
         while ((getline line < shapefile) > 0) {
             split(line, f, " ")
@@ -156,6 +144,7 @@ awk -v shapefile=<(printf '%s\n' "$shape") '
             if ($i ~ /^slack=/) { v = substr($i, 7); if (v != "-") SL[k] = v + 0 }
             if ($i ~ /^shipped=/) { v = substr($i, 9); haveSH = 1; if (v != "-") SH[k] = v + 0 }
             if ($i == "proven") P[k] = 1
+            if ($i ~ /^mines=/) FM[k] = substr($i, 7)
         }
     }
     END {
@@ -215,6 +204,17 @@ awk -v shapefile=<(printf '%s\n' "$shape") '
         if (haveSH) {
             ok = 1; for (l = 2; l <= levels; l++) ok = ok && msh[l] >= 0 && msh[l] <= msh[l - 1]
             rule("the mean slack of the stored solutions falls level by level", ok)
+        }
+        # Saved figures are only as good as their match with the file: a
+        # puzzle without a line, or with other mines than the file gives,
+        # has changed since they were saved.
+        if (saved) {
+            stale = ""
+            for (i = 1; i <= n; i++) {
+                k = key[i]
+                if (!(k in R) || FM[k] != M[k]) { split(k, lp, " "); stale = stale " " lp[1] "." lp[2] }
+            }
+            rule("the saved figures cover every puzzle of the file, with its mines" (stale == "" ? "" : " (not:" stale ")"), stale == "")
         }
         exit fails > 0
     }

@@ -43,6 +43,7 @@ int Usage()
                 "       varno-sim solve FILE --level L --puzzle P [--difficulty D] [--seed N] [--seconds S]"
                 " [--fewest-mines]\n"
                 "                 [--room F] [--roomy [--script \"ELEMENTS\"]]\n"
+                "       varno-sim slack FILE --level L --puzzle P [--difficulty D] [--seed N] --script \"ELEMENTS\"\n"
                 "       varno-sim solve-all FILE [--difficulty D] [--seconds S]\n"
                 "       varno-sim solve-bench FILE [--difficulty D] [--seconds S]\n"
                 "       varno-sim bench [--seed N]\n"
@@ -144,7 +145,13 @@ public:
         m_root->Release();
         m_rm->Release();
     }
-    bool Ok() const { return m_ok; }
+    // Whether the scene could be made; prints why not.
+    bool Ready() const
+    {
+        if (!m_ok)
+            std::printf("error: no scene\n");
+        return m_ok;
+    }
     void Frame()
     {
         clock_control::Advance(kFrameMs);
@@ -235,10 +242,8 @@ int Play(const std::string& path, long level, long puzzle, long difficulty, long
     if (!LoadLevels(path, &scrambled))
         return 2;
     WORLD world(static_cast<unsigned>(seed), static_cast<DWORD>(difficulty));
-    if (!world.Ok()) {
-        std::printf("error: no scene\n");
+    if (!world.Ready())
         return 2;
-    }
     s_run = SCRIPTRUN{};
     ScriptStart(&s_run, elements.data(), static_cast<LONG>(elements.size()));
     FlowSeams().pfnScriptStep = RunScript;
@@ -343,7 +348,7 @@ int Play(const std::string& path, long level, long puzzle, long difficulty, long
 int Bench(long seed)
 {
     WORLD world(static_cast<unsigned>(seed), diffNormal);
-    if (!world.Ok())
+    if (!world.Ready())
         return 1;
     ReleaseLevelList(&g.Levels);
     long frames = 0;
@@ -392,6 +397,20 @@ SOLVEOPTIONS Options(long level, long puzzle, long difficulty, long seed, double
     return o;
 }
 
+// Reads the file and checks that it holds puzzle P of level L; prints why
+// not.
+bool LoadPuzzle(const std::string& path, long level, long puzzle)
+{
+    bool scrambled = false;
+    if (!LoadLevels(path, &scrambled))
+        return false;
+    if (!PuzzleInFile(level, puzzle)) {
+        std::printf("error: %s has no level %ld puzzle %ld\n", path.c_str(), level, puzzle);
+        return false;
+    }
+    return true;
+}
+
 // --roomy: the solution found (or the script given) is widened for a
 // person's timing before it is printed.
 struct ROOMY {
@@ -404,18 +423,11 @@ struct ROOMY {
 int Solve(const std::string& path, long level, long puzzle, long difficulty, long seed, double seconds, bool fewest,
           const ROOMY& roomy)
 {
-    bool scrambled = false;
-    if (!LoadLevels(path, &scrambled))
+    if (!LoadPuzzle(path, level, puzzle))
         return 2;
-    if (!PuzzleInFile(level, puzzle)) {
-        std::printf("error: %s has no level %ld puzzle %ld\n", path.c_str(), level, puzzle);
-        return 2;
-    }
     WORLD world(static_cast<unsigned>(seed), static_cast<DWORD>(difficulty));
-    if (!world.Ok()) {
-        std::printf("error: no scene\n");
+    if (!world.Ready())
         return 2;
-    }
     SOLVEOPTIONS options = Options(level, puzzle, difficulty, seed, seconds, fewest);
     options.lRoom = static_cast<LONG>(roomy.lRoom);
     SOLVERESULT r;
@@ -445,6 +457,31 @@ int Solve(const std::string& path, long level, long puzzle, long difficulty, lon
     return r.lResult == srSolved ? 0 : 1;
 }
 
+// The room a given way through leaves, measured as the solver measures its
+// own: "slack: N" (frames, up to 60), or "slack: -" when the script does not
+// win as it stands.
+int Slack(const std::string& path, long level, long puzzle, long difficulty, long seed, const std::string& script)
+{
+    std::vector<SCRIPTELEMENT> elements;
+    std::string bad;
+    if (!ParseScript(script.c_str(), &elements, &bad)) {
+        std::printf("error: bad script element \"%s\"\n", bad.c_str());
+        return 2;
+    }
+    if (!LoadPuzzle(path, level, puzzle))
+        return 2;
+    WORLD world(static_cast<unsigned>(seed), static_cast<DWORD>(difficulty));
+    if (!world.Ready())
+        return 2;
+    const LONG slack = ScriptSlack(Options(level, puzzle, difficulty, seed, 1, false), elements);
+    if (slack < 0) {
+        std::printf("slack: -\n");
+        return 1;
+    }
+    std::printf("slack: %ld\n", static_cast<long>(slack));
+    return 0;
+}
+
 // Every puzzle of the file, one line each and a summary; with fBench the
 // real time of each search and the fewest mines as well.
 int SolveAll(const std::string& path, long difficulty, double seconds, bool fBench)
@@ -453,10 +490,8 @@ int SolveAll(const std::string& path, long difficulty, double seconds, bool fBen
     if (!LoadLevels(path, &scrambled))
         return 2;
     WORLD world(1, static_cast<DWORD>(difficulty));
-    if (!world.Ok()) {
-        std::printf("error: no scene\n");
+    if (!world.Ready())
         return 2;
-    }
     long solved = 0, unsolvable = 0, unknown = 0, total = 0;
     double worst = 0, sum = 0;
     for (LONG l = 1; l <= g.Levels.cLevels; ++l)
@@ -552,7 +587,7 @@ int main(int argc, char** argv)
         } else if (arg == "--room" && more && command == "solve") {
             if (!ParseLong(argv[++i], 0, 200, &roomy.lRoom))
                 return Usage();
-        } else if ((command == "play" || solving) && file.empty() && arg.rfind("--", 0) != 0) {
+        } else if ((command == "play" || command == "slack" || solving) && file.empty() && arg.rfind("--", 0) != 0) {
             file = arg;
         } else {
             return Usage();
@@ -572,6 +607,9 @@ int main(int argc, char** argv)
         return !file.empty() && level >= (fScript ? 1 : 0) && puzzle >= 1 ? Solve(file, level, puzzle, difficulty, seed, seconds, fewest, roomy)
                                                             : Usage();
     }
+    if (command == "slack")
+        return !file.empty() && level >= 1 && puzzle >= 1 && fScript ? Slack(file, level, puzzle, difficulty, seed, script)
+                                                                     : Usage();
     if (command != "play" || file.empty() || level < 0 || puzzle < 1 || !fScript)
         return Usage();
     if (level == 0 && puzzle > 4)
