@@ -229,15 +229,22 @@ bool ParseLong(const char* s, long lo, long hi, long* out)
     return true;
 }
 
+// The elements of a script; prints the first one that does not read.
+bool ParseElements(const std::string& script, std::vector<SCRIPTELEMENT>* elements)
+{
+    std::string bad;
+    if (ParseScript(script.c_str(), elements, &bad))
+        return true;
+    std::printf("error: bad script element \"%s\"\n", bad.c_str());
+    return false;
+}
+
 int Play(const std::string& path, long level, long puzzle, long difficulty, long seed, const std::string& script,
          bool fThrough)
 {
     std::vector<SCRIPTELEMENT> elements;
-    std::string bad;
-    if (!ParseScript(script.c_str(), &elements, &bad)) {
-        std::printf("error: bad script element \"%s\"\n", bad.c_str());
+    if (!ParseElements(script, &elements))
         return 2;
-    }
     bool scrambled = false;
     if (!LoadLevels(path, &scrambled))
         return 2;
@@ -463,11 +470,8 @@ int Solve(const std::string& path, long level, long puzzle, long difficulty, lon
 int Slack(const std::string& path, long level, long puzzle, long difficulty, long seed, const std::string& script)
 {
     std::vector<SCRIPTELEMENT> elements;
-    std::string bad;
-    if (!ParseScript(script.c_str(), &elements, &bad)) {
-        std::printf("error: bad script element \"%s\"\n", bad.c_str());
+    if (!ParseElements(script, &elements))
         return 2;
-    }
     if (!LoadPuzzle(path, level, puzzle))
         return 2;
     WORLD world(static_cast<unsigned>(seed), static_cast<DWORD>(difficulty));
